@@ -1,0 +1,181 @@
+#pragma once
+// The in-memory JSON value of every option document.
+//
+// A JsonValue owns its whole tree: copying is a deep copy, moving is cheap and
+// leaves the source null. Objects keep their members in insertion order and
+// find them by key through a hash index once they are large enough for it to
+// pay (small objects are scanned). Numbers keep their kind: an unsigned
+// integer, a negative integer or a finite double; the kind decides the text
+// form written by the writer.
+//
+// Recursion: copying, comparing and destroying a value recurse once per level
+// of nesting. Trees read from text are at most 127 levels deep (the reader's
+// depth budget) and the documents the module builds itself are a handful of
+// levels deep, so this recursion is bounded by about 130 frames.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tessel::json {
+
+enum class Kind : std::uint8_t { Null, Bool, Unsigned, Negative, Float, String, Array, Object };
+
+// The word that names a kind in messages: "null", "boolean", "number",
+// "string", "array" or "object" (all three number kinds give "number").
+std::string_view kind_name(Kind kind) noexcept;
+
+class JsonValue;
+using JsonArray = std::vector<JsonValue>;
+struct JsonMember;
+
+namespace detail {
+class KeyIndex;  // open-addressing table from key hash to member position
+}
+
+// Insertion-ordered map from text keys to values. Keys are unique.
+//
+// References and pointers to member values stay valid until the next call
+// that adds or removes a member (like those into a std::vector).
+class JsonObject {
+ public:
+  JsonObject() noexcept;
+  JsonObject(const JsonObject& other);
+  JsonObject(JsonObject&& other) noexcept;
+  JsonObject& operator=(const JsonObject& other);
+  JsonObject& operator=(JsonObject&& other) noexcept;
+  ~JsonObject();
+
+  std::size_t size() const noexcept;
+  bool empty() const noexcept;
+  void reserve(std::size_t capacity);
+
+  // The value of the member with this key, or nullptr.
+  JsonValue* find(std::string_view key) noexcept;
+  const JsonValue* find(std::string_view key) const noexcept;
+
+  // The value of the member with this key; a missing member is first
+  // appended with the value null.
+  JsonValue& member_or_insert(std::string_view key);
+
+  // Sets the member with this key: an existing member gets the new value in
+  // its place, a new key is appended after the last member.
+  JsonValue& insert_or_assign(std::string_view key, JsonValue value);
+
+  // Removes the member with this key; the last member, when it is not the
+  // removed one, moves into the removed member's position. False when the key
+  // is absent.
+  bool remove_moving_last(std::string_view key);
+
+  // Members in order.
+  JsonMember* begin() noexcept;
+  JsonMember* end() noexcept;
+  const JsonMember* begin() const noexcept;
+  const JsonMember* end() const noexcept;
+
+  // Same members in the same order with equal values.
+  friend bool operator==(const JsonObject& a, const JsonObject& b);
+
+ private:
+  std::size_t position_of(std::string_view key) const noexcept;  // size() when absent
+  JsonValue& append(std::string_view key, JsonValue&& value);
+
+  std::vector<JsonMember> members_;
+  // Built once the object grows past what a short linear scan handles well;
+  // when present it holds every member.
+  std::unique_ptr<detail::KeyIndex> index_;
+};
+
+class JsonValue {
+ public:
+  JsonValue() noexcept : kind_(Kind::Null), unsigned_(0) {}
+  JsonValue(const JsonValue& other);
+  JsonValue(JsonValue&& other) noexcept;
+  JsonValue& operator=(const JsonValue& other);
+  JsonValue& operator=(JsonValue&& other) noexcept;
+  ~JsonValue() { destroy(); }
+
+  static JsonValue boolean(bool b) noexcept;
+  static JsonValue from_unsigned(std::uint64_t u) noexcept;
+  // A value of 0 or more gives the unsigned kind, a value below 0 the negative kind.
+  static JsonValue from_signed(std::int64_t i) noexcept;
+  // A finite x gives the float kind; NaN and the infinities give null.
+  static JsonValue from_double(double x) noexcept;
+  static JsonValue string(std::string s) noexcept;
+  static JsonValue array(JsonArray a = {}) noexcept;
+  static JsonValue object(JsonObject o = {}) noexcept;
+
+  Kind kind() const noexcept { return kind_; }
+  bool is_null() const noexcept { return kind_ == Kind::Null; }
+  bool is_bool() const noexcept { return kind_ == Kind::Bool; }
+  bool is_number() const noexcept {
+    return kind_ == Kind::Unsigned || kind_ == Kind::Negative || kind_ == Kind::Float;
+  }
+  bool is_string() const noexcept { return kind_ == Kind::String; }
+  bool is_array() const noexcept { return kind_ == Kind::Array; }
+  bool is_object() const noexcept { return kind_ == Kind::Object; }
+
+  // The typed accessors require the matching kind; on any other kind they
+  // throw tessel::InternalFailure.
+  bool as_bool() const;
+  std::uint64_t as_unsigned() const;
+  std::int64_t as_negative() const;
+  double as_float() const;
+  // Any number kind, converted to the nearest double.
+  double number_as_double() const;
+  const std::string& as_string() const;
+  std::string& as_string();
+  JsonArray& as_array();
+  const JsonArray& as_array() const;
+  JsonObject& as_object();
+  const JsonObject& as_object() const;
+
+  // The value of the member with this key when this is an object that has
+  // one; nullptr otherwise (also for every other kind).
+  const JsonValue* member(std::string_view key) const noexcept;
+  JsonValue* member(std::string_view key) noexcept;
+
+  // Structural equality: same kind and content; floats compare by their bits
+  // (so 0.0 and -0.0 differ), objects by their members in order.
+  friend bool operator==(const JsonValue& a, const JsonValue& b);
+
+ private:
+  void destroy() noexcept;
+  void construct_from(JsonValue&& other) noexcept;
+  void construct_from(const JsonValue& other);
+  [[noreturn]] void wrong_kind(Kind wanted) const;
+
+  Kind kind_;
+  union {
+    bool bool_;
+    std::uint64_t unsigned_;
+    std::int64_t negative_;
+    double float_;
+    std::string string_;
+    JsonArray array_;
+    JsonObject object_;
+  };
+};
+
+struct JsonMember {
+  std::string key;
+  JsonValue value;
+
+  friend bool operator==(const JsonMember& a, const JsonMember& b) {
+    return a.key == b.key && a.value == b.value;
+  }
+};
+
+inline std::size_t JsonObject::size() const noexcept { return members_.size(); }
+inline bool JsonObject::empty() const noexcept { return members_.empty(); }
+inline JsonMember* JsonObject::begin() noexcept { return members_.data(); }
+inline JsonMember* JsonObject::end() noexcept { return members_.data() + members_.size(); }
+inline const JsonMember* JsonObject::begin() const noexcept { return members_.data(); }
+inline const JsonMember* JsonObject::end() const noexcept {
+  return members_.data() + members_.size();
+}
+
+}  // namespace tessel::json
