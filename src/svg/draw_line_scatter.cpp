@@ -2,6 +2,8 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "svg/document_reading.hpp"
 #include "svg/draw_series.hpp"
@@ -80,36 +82,30 @@ std::string_view line_series_colour(const json::JsonValue& s) {
     return "#111111";
 }
 
-// Writes the polyline opening lazily, so a series without points writes nothing.
-void append_polyline(const json::JsonArray& data, const PointMapping& mapping, std::string_view colour,
+void append_polyline(std::span<const Point> points, const PointMapping& mapping, std::string_view colour,
                      std::string& out) {
-    bool started = false;
-    for (const json::JsonValue& item : data) {
-        const std::optional<Point> p = point_of(item);
-        if (!p) continue;
-        out += started ? " " : "<polyline points=\"";
-        started = true;
-        const Point px = mapping.to_pixels(*p);
+    if (points.empty()) return;
+    out += "<polyline points=\"";
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i != 0) out += ' ';
+        const Point px = mapping.to_pixels(points[i]);
         append_two_decimal(px.x, out);
         out += ',';
         append_two_decimal(px.y, out);
     }
-    if (!started) return;
     out += "\" fill=\"none\" stroke=\"";
     append_svg_text(colour, out);
     out += "\" stroke-width=\"2.4\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>";
 }
 
-void append_circles(const json::JsonArray& data, const PointMapping& mapping, std::string_view colour,
+void append_circles(std::span<const Point> points, const PointMapping& mapping, std::string_view colour,
                     std::string& out) {
     // The fill text is the same for every circle of the series: escape it once.
     std::string tail = "\" r=\"3.5\" fill=\"";
     append_svg_text(colour, tail);
     tail += "\"/>";
-    for (const json::JsonValue& item : data) {
-        const std::optional<Point> p = point_of(item);
-        if (!p) continue;
-        const Point px = mapping.to_pixels(*p);
+    for (const Point& p : points) {
+        const Point px = mapping.to_pixels(p);
         out += "<circle cx=\"";
         append_two_decimal(px.x, out);
         out += "\" cy=\"";
@@ -118,37 +114,62 @@ void append_circles(const json::JsonArray& data, const PointMapping& mapping, st
     }
 }
 
+// The points of every series, in order, read once from the document into one
+// compact run (the document's items are scattered over the heap); series i
+// owns points [start(i), end(i)).
+struct GatheredPoints {
+    std::vector<Point> points;
+    std::vector<std::size_t> ends;
+    Range xs;
+    Range ys;
+
+    explicit GatheredPoints(const json::JsonArray& series) {
+        std::size_t capacity = 0;
+        for (const json::JsonValue& s : series) {
+            if (const json::JsonArray* data = series_data(s)) capacity += data->size();
+        }
+        points.reserve(capacity);
+        ends.reserve(series.size());
+        for (const json::JsonValue& s : series) {
+            if (const json::JsonArray* data = series_data(s)) {
+                for (const json::JsonValue& item : *data) {
+                    if (const std::optional<Point> p = point_of(item)) {
+                        xs.include(p->x);
+                        ys.include(p->y);
+                        points.push_back(*p);
+                    }
+                }
+            }
+            ends.push_back(points.size());
+        }
+    }
+
+    std::span<const Point> of_series(std::size_t i) const {
+        const std::size_t start = i == 0 ? 0 : ends[i - 1];
+        return std::span<const Point>(points).subspan(start, ends[i] - start);
+    }
+};
+
 }  // namespace
 
 void draw_line_scatter(const json::JsonArray& series, std::uint32_t width, std::uint32_t height,
                        bool scatter_chart, std::string& out) {
-    Range xs, ys;
-    for (const json::JsonValue& s : series) {
-        const json::JsonArray* data = series_data(s);
-        if (data == nullptr) continue;
-        for (const json::JsonValue& item : *data) {
-            if (const std::optional<Point> p = point_of(item)) {
-                xs.include(p->x);
-                ys.include(p->y);
-            }
-        }
-    }
-
+    const GatheredPoints gathered(series);
     const double w = width;
     const double h = height;
     const double bottom = h - kBottomMargin;
-    const PointMapping mapping{Domain(xs), Domain(ys), (w - kRightMargin) - kPlotLeft, bottom, bottom - kPlotTop};
+    const PointMapping mapping{Domain(gathered.xs), Domain(gathered.ys), (w - kRightMargin) - kPlotLeft, bottom,
+                               bottom - kPlotTop};
 
-    for (const json::JsonValue& s : series) {
-        const json::JsonArray* data = series_data(s);
-        if (data == nullptr) continue;
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        const json::JsonValue& s = series[i];
         const std::string_view colour = line_series_colour(s);
         const std::string* type = string_member(&s, "type");
         const std::string_view series_type = type != nullptr ? std::string_view(*type) : "line";
         if (scatter_chart || series_type == "scatter") {
-            append_circles(*data, mapping, colour, out);
+            append_circles(gathered.of_series(i), mapping, colour, out);
         } else if (series_type == "line") {
-            append_polyline(*data, mapping, colour, out);
+            append_polyline(gathered.of_series(i), mapping, colour, out);
         }
     }
 }
