@@ -74,8 +74,6 @@ struct PointMapping {
     }
 };
 
-const json::JsonArray* series_data(const json::JsonValue& s) { return s.is_object() ? array_member(&s, "data") : nullptr; }
-
 std::string_view line_series_colour(const json::JsonValue& s) {
     if (const std::string* c = string_member(s.member("lineStyle"), "color")) return *c;
     if (const std::string* c = string_member(s.member("itemStyle"), "color")) return *c;
@@ -126,12 +124,12 @@ struct GatheredPoints {
     explicit GatheredPoints(const json::JsonArray& series) {
         std::size_t capacity = 0;
         for (const json::JsonValue& s : series) {
-            if (const json::JsonArray* data = series_data(s)) capacity += data->size();
+            if (const json::JsonArray* data = array_member(&s, "data")) capacity += data->size();
         }
         points.reserve(capacity);
         ends.reserve(series.size());
         for (const json::JsonValue& s : series) {
-            if (const json::JsonArray* data = series_data(s)) {
+            if (const json::JsonArray* data = array_member(&s, "data")) {
                 for (const json::JsonValue& item : *data) {
                     if (const std::optional<Point> p = point_of(item)) {
                         xs.include(p->x);
