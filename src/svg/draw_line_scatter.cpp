@@ -9,7 +9,6 @@
 #include "svg/draw_series.hpp"
 #include "svg/plot_box.hpp"
 #include "svg/svg_text.hpp"
-#include "svg/separate_rounding.hpp"
 
 namespace tessel::svg {
 
