@@ -121,7 +121,11 @@ void append_utf8(std::string& out, std::uint32_t cp) {
 class Reader {
  public:
   explicit Reader(std::string_view text)
-      : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+      : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {
+    // Enough for typical option documents without regrowing.
+    pending_.reserve(64);
+    pending_members_.reserve(64);
+  }
 
   JsonValue read_document() {
     skip_whitespace();
@@ -221,7 +225,9 @@ class Reader {
     }
     const std::size_t base = pending_.size();
     for (;;) {
-      pending_.push_back(read_value());
+      // Numbers, the bulk of data arrays, skip the general dispatch.
+      const char c = *p_;
+      pending_.push_back(c == '-' || is_digit(c) ? read_number() : read_value());
       skip_whitespace();
       if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
       if (*p_ == ']') break;
@@ -239,30 +245,33 @@ class Reader {
     return JsonValue::array(std::move(elements));
   }
 
+  // Members wait on a shared stack too; each object is allocated once and
+  // settles repeated keys when it is made (first position, last value).
   JsonValue read_object() {
     enter_container();
     skip_whitespace();
     if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-    JsonValue result = JsonValue::object();
     if (*p_ == '}') {
       ++p_;
       ++depth_;
-      return result;
+      return JsonValue::object();
     }
-    JsonObject& object = result.as_object();
+    const std::size_t base = pending_members_.size();
     for (;;) {
       // p_ is at the first byte of a key, whitespace skipped.
       if (*p_ != '"') fail_at(ReadErrorReason::KeyMustBeAString, p_);
       ++p_;
-      // A repeated key keeps its first position and takes the later value.
-      JsonValue& slot = object.member_or_insert(read_string());
+      // Nested reads may move the pending stack: keep the index only.
+      const std::size_t index = pending_members_.size();
+      pending_members_.emplace_back();
+      pending_members_[index].key.assign(read_string());
       skip_whitespace();
       if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
       if (*p_ != ':') fail_at(ReadErrorReason::ExpectedColon, p_);
       ++p_;
       skip_whitespace();
-      // Nested values are built outside `object`, so `slot` stays valid.
-      slot = read_value();
+      JsonValue value = read_value();
+      pending_members_[index].value = std::move(value);
       skip_whitespace();
       if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
       if (*p_ == '}') break;
@@ -274,7 +283,11 @@ class Reader {
     }
     ++p_;
     ++depth_;
-    return result;
+    const auto first = pending_members_.begin() + static_cast<std::ptrdiff_t>(base);
+    std::vector<JsonMember> members(std::make_move_iterator(first),
+                                    std::make_move_iterator(pending_members_.end()));
+    pending_members_.erase(first, pending_members_.end());
+    return JsonValue::object(JsonObject::from_members(std::move(members)));
   }
 
   // Reads string content after the opening quote, through the closing quote.
@@ -499,6 +512,7 @@ class Reader {
   int depth_ = kDepthBudget;
   std::string scratch_;
   std::vector<JsonValue> pending_;
+  std::vector<JsonMember> pending_members_;
 };
 
 }  // namespace

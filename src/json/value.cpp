@@ -32,11 +32,16 @@ namespace detail {
 
 class KeyIndex {
  public:
-  explicit KeyIndex(const std::vector<JsonMember>& members) {
-    std::size_t capacity = 16;
-    while (capacity < members.size() * 2 + 2) capacity *= 2;
-    slots_.assign(capacity, Slot{});
+  // Indexes members with distinct keys.
+  explicit KeyIndex(const std::vector<JsonMember>& members) : KeyIndex(members.size()) {
     for (std::size_t i = 0; i < members.size(); ++i) put(hash(members[i].key), i);
+  }
+
+  // Room for `count` members, none indexed yet.
+  explicit KeyIndex(std::size_t count) {
+    std::size_t capacity = 16;
+    while (capacity < count * 2 + 2) capacity *= 2;
+    slots_.assign(capacity, Slot{});
   }
 
   static std::size_t hash(std::string_view key) noexcept {
@@ -59,6 +64,14 @@ class KeyIndex {
   void add(std::string_view key, std::size_t position) {
     if ((count_ + 1) * 2 > slots_.size()) grow();
     put(hash(key), position);
+  }
+
+  // Adds the member at `position` unless an earlier one has the same key;
+  // false in that case.
+  bool add_if_new(const std::vector<JsonMember>& members, std::size_t position) {
+    if (find(members[position].key, members) != members.size()) return false;
+    add(members[position].key, position);
+    return true;
   }
 
   // Forgets the member at `position` (whose key is `key`).
@@ -146,6 +159,45 @@ JsonObject& JsonObject::operator=(const JsonObject& other) {
 
 void JsonObject::reserve(std::size_t capacity) { members_.reserve(capacity); }
 
+JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
+  JsonObject object;
+  object.members_ = std::move(members);
+  if (object.members_.size() > kLinearScanLimit) {
+    object.index_ = std::make_unique<detail::KeyIndex>(object.members_.size());
+    bool distinct = true;
+    for (std::size_t i = 0; i < object.members_.size() && distinct; ++i) {
+      distinct = object.index_->add_if_new(object.members_, i);
+    }
+    if (distinct) return object;
+  } else if (!object.has_repeated_key()) {
+    return object;
+  }
+  // Some key repeats (rare): insert one by one.
+  std::vector<JsonMember> given = std::move(object.members_);
+  object.members_.clear();
+  object.index_.reset();
+  for (JsonMember& member : given) object.insert_or_assign(member.key, std::move(member.value));
+  return object;
+}
+
+// For objects small enough to scan. A 64-bit mask of cheap key signatures
+// rules out most pairs before any comparison.
+bool JsonObject::has_repeated_key() const {
+  std::uint64_t seen = 0;
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    const std::string& key = members_[i].key;
+    const std::size_t signature = key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
+    const std::uint64_t bit = std::uint64_t{1} << (signature % 64);
+    if ((seen & bit) != 0) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (members_[j].key == key) return true;
+      }
+    }
+    seen |= bit;
+  }
+  return false;
+}
+
 std::size_t JsonObject::position_of(std::string_view key) const noexcept {
   if (index_) return index_->find(key, members_);
   const std::size_t n = members_.size();
@@ -208,7 +260,7 @@ bool operator==(const JsonObject& a, const JsonObject& b) { return a.members_ ==
 // ---------------------------------------------------------------------------
 // JsonValue
 
-void JsonValue::destroy() noexcept {
+void JsonValue::destroy_heap() noexcept {
   switch (kind_) {
     case Kind::String: string_.~basic_string(); break;
     case Kind::Array: array_.~JsonArray(); break;
@@ -217,50 +269,37 @@ void JsonValue::destroy() noexcept {
   }
 }
 
-void JsonValue::construct_from(JsonValue&& other) noexcept {
-  kind_ = other.kind_;
+void JsonValue::move_heap_from(JsonValue& other) noexcept {
   switch (kind_) {
     case Kind::String: new (&string_) std::string(std::move(other.string_)); break;
     case Kind::Array: new (&array_) JsonArray(std::move(other.array_)); break;
     case Kind::Object: new (&object_) JsonObject(std::move(other.object_)); break;
-    default: unsigned_ = other.unsigned_; break;  // the scalars share their 8 bytes
+    default: break;
   }
-  other.destroy();
-  other.kind_ = Kind::Null;
-  other.unsigned_ = 0;
+  other.destroy_heap();
 }
 
-void JsonValue::construct_from(const JsonValue& other) {
-  switch (other.kind_) {
+JsonValue::JsonValue(const JsonValue& other) : kind_(other.kind_) {
+  switch (kind_) {
     case Kind::String: new (&string_) std::string(other.string_); break;
     case Kind::Array: new (&array_) JsonArray(other.array_); break;
     case Kind::Object: new (&object_) JsonObject(other.object_); break;
     default: unsigned_ = other.unsigned_; break;
   }
-  kind_ = other.kind_;
 }
-
-JsonValue::JsonValue(const JsonValue& other) : kind_(Kind::Null), unsigned_(0) {
-  construct_from(other);
-}
-
-JsonValue::JsonValue(JsonValue&& other) noexcept { construct_from(std::move(other)); }
 
 JsonValue& JsonValue::operator=(const JsonValue& other) {
-  if (this != &other) {
-    JsonValue copy(other);  // `other` may live inside this value's tree
-    *this = std::move(copy);
-  }
+  if (this != &other) *this = JsonValue(other);  // `other` may live inside this tree
   return *this;
 }
 
-JsonValue& JsonValue::operator=(JsonValue&& other) noexcept {
+JsonValue& JsonValue::move_assign_heap(JsonValue& other) noexcept {
   if (this != &other) {
     // `other` may live inside this value's tree: take it out before dropping
     // the old content.
     JsonValue taken(std::move(other));
-    destroy();
-    construct_from(std::move(taken));
+    this->~JsonValue();
+    new (this) JsonValue(std::move(taken));
   }
   return *this;
 }

@@ -49,6 +49,11 @@ class JsonObject {
   JsonObject& operator=(JsonObject&& other) noexcept;
   ~JsonObject();
 
+  // An object of these members in this order. A repeated key keeps its first
+  // position and takes its last value, as if each member were given to
+  // insert_or_assign in turn.
+  static JsonObject from_members(std::vector<JsonMember> members);
+
   std::size_t size() const noexcept;
   bool empty() const noexcept;
   void reserve(std::size_t capacity);
@@ -82,6 +87,7 @@ class JsonObject {
  private:
   std::size_t position_of(std::string_view key) const noexcept;  // size() when absent
   JsonValue& append(std::string_view key, JsonValue&& value);
+  bool has_repeated_key() const;
 
   std::vector<JsonMember> members_;
   // Built once the object grows past what a short linear scan handles well;
@@ -93,10 +99,25 @@ class JsonValue {
  public:
   JsonValue() noexcept : kind_(Kind::Null), unsigned_(0) {}
   JsonValue(const JsonValue& other);
-  JsonValue(JsonValue&& other) noexcept;
+  JsonValue(JsonValue&& other) noexcept : kind_(other.kind_) {
+    if (owns_heap()) {
+      move_heap_from(other);
+    } else {
+      unsigned_ = other.unsigned_;  // the scalars share their 8 bytes
+    }
+    other.kind_ = Kind::Null;
+  }
   JsonValue& operator=(const JsonValue& other);
-  JsonValue& operator=(JsonValue&& other) noexcept;
-  ~JsonValue() { destroy(); }
+  JsonValue& operator=(JsonValue&& other) noexcept {
+    if (owns_heap() || other.owns_heap()) return move_assign_heap(other);
+    kind_ = other.kind_;
+    unsigned_ = other.unsigned_;
+    if (this != &other) other.kind_ = Kind::Null;
+    return *this;
+  }
+  ~JsonValue() {
+    if (owns_heap()) destroy_heap();
+  }
 
   static JsonValue boolean(bool b) noexcept;
   static JsonValue from_unsigned(std::uint64_t u) noexcept;
@@ -143,9 +164,13 @@ class JsonValue {
   friend bool operator==(const JsonValue& a, const JsonValue& b);
 
  private:
-  void destroy() noexcept;
-  void construct_from(JsonValue&& other) noexcept;
-  void construct_from(const JsonValue& other);
+  // Strings, arrays and objects own memory; the other kinds are 8 plain bytes.
+  bool owns_heap() const noexcept { return kind_ >= Kind::String; }
+  void destroy_heap() noexcept;
+  // Takes the string, array or object of `other` (same kind), leaving an
+  // empty shell that it destroys.
+  void move_heap_from(JsonValue& other) noexcept;
+  JsonValue& move_assign_heap(JsonValue& other) noexcept;
   [[noreturn]] void wrong_kind(Kind wanted) const;
 
   Kind kind_;

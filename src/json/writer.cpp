@@ -98,20 +98,25 @@ class Writer {
     advance_to(format_float(x, p));
   }
 
-  // Runs of bytes that need no escape are copied in one piece.
+  // Bytes that need no escape are copied straight into room reserved for
+  // the whole string; only an escape takes the slow path.
   void string(std::string_view text) {
-    put('"');
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    for (;;) {
-      const char* const run = p;
-      while (p != end && !kNeedsEscape[static_cast<unsigned char>(*p)]) ++p;
-      put(run, static_cast<std::size_t>(p - run));
-      if (p == end) break;
-      escape(static_cast<unsigned char>(*p));
-      ++p;
+    const char* s = text.data();
+    const char* const end = s + text.size();
+    char* p = room(text.size() + 2);
+    *p++ = '"';
+    while (s != end) {
+      const auto c = static_cast<unsigned char>(*s++);
+      if (!kNeedsEscape[c]) {
+        *p++ = static_cast<char>(c);
+        continue;
+      }
+      advance_to(p);
+      escape(c);
+      p = room(static_cast<std::size_t>(end - s) + 1);
     }
-    put('"');
+    *p++ = '"';
+    advance_to(p);
   }
 
  private:
@@ -154,7 +159,49 @@ class Writer {
       std::memcpy(p, "0.0", 3);
       return p + 3;
     }
-    // Shortest round-trip digits d1.d2...dne±E (nearest, then even, on ties).
+    if (char* end = format_short_decimal(x, p)) return end;
+    return format_shortest(x, p);
+  }
+
+  // The common case of a number with at most four decimals, such as the
+  // hundredths of chart data: for 0 < |x| < 2^36 and k = 0..4 decimals, take
+  // the integer y nearest to |x|·10^k; when y ÷ 10^k (one correctly rounded
+  // division, exact operands) gives |x| back, the decimal y·10^-k reads back
+  // as x. Within this range 10^-k exceeds the spacing of doubles, so no
+  // other k-decimal number reads back as x, and |x|·10^k is computed with an
+  // error below 0.25, so y is found; the first such k therefore gives the
+  // shortest digits, the same as the general path (tests compare the two).
+  // Returns nullptr when no k fits.
+  static char* format_short_decimal(double x, char* p) {
+    static constexpr double kScale[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
+    static constexpr std::uint64_t kIntScale[] = {1, 10, 100, 1000, 10000};
+    const double magnitude = std::fabs(x);
+    if (!(magnitude < 68719476736.0)) return nullptr;  // 2^36
+    for (int k = 0; k <= 4; ++k) {
+      const double scaled = magnitude * kScale[k];
+      // scaled < 2^50, so adding 0.5 is exact and truncation rounds.
+      const auto y = static_cast<std::uint64_t>(scaled + 0.5);
+      if (static_cast<double>(y) / kScale[k] != magnitude) continue;
+      if (x < 0) *p++ = '-';
+      p = std::to_chars(p, p + 20, y / kIntScale[k]).ptr;
+      *p++ = '.';
+      if (k == 0) {
+        *p++ = '0';
+        return p;
+      }
+      std::uint64_t fraction = y % kIntScale[k];
+      for (int i = k - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+      }
+      return p + k;
+    }
+    return nullptr;
+  }
+
+  // Any finite nonzero x, from the shortest round-trip digits.
+  static char* format_shortest(double x, char* p) {
+    // Shortest round-trip digits d1.d2...dn e±E (nearest, then even, on ties).
     char scientific[32];
     const char* q = scientific;
     const char* const end = std::to_chars(scientific, scientific + sizeof scientific, x,
