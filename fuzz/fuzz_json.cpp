@@ -21,7 +21,8 @@ using tessel::json::JsonValue;
 using tessel::json::Kind;
 
 void check(bool ok) {
-    if (!ok) __builtin_trap();
+    if (!ok)
+        __builtin_trap();
 }
 
 void check_fixed(double x) {
@@ -50,7 +51,8 @@ void check_same_shape(const JsonValue& a, const JsonValue& b) {
             const auto& xs = a.as_array();
             const auto& ys = b.as_array();
             check(xs.size() == ys.size());
-            for (std::size_t i = 0; i < xs.size(); ++i) check_same_shape(xs[i], ys[i]);
+            for (std::size_t i = 0; i < xs.size(); ++i)
+                check_same_shape(xs[i], ys[i]);
             break;
         }
         case Kind::Object: {
@@ -64,7 +66,9 @@ void check_same_shape(const JsonValue& a, const JsonValue& b) {
             }
             break;
         }
-        default: check(a == b); break;  // null, booleans, integers, strings
+        default:
+            check(a == b);
+            break;  // null, booleans, integers, strings
     }
 }
 

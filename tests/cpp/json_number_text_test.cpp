@@ -29,9 +29,9 @@ std::string fixed_exact(double x, unsigned precision) {
 // precision, an exact tie going to the even digit: an independent oracle for
 // finite values.
 std::string printf_fixed(double x, unsigned precision) {
-    const int n = std::snprintf(nullptr, 0, "%.*f", static_cast<int>(precision), x);
-    std::string text(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(text.data(), text.size(), "%.*f", static_cast<int>(precision), x);
+    // At most 309 integral digits, a sign and a point.
+    std::string text(precision + 320, '\0');
+    const int n = std::snprintf(text.data(), text.size(), "%.*f", static_cast<int>(precision), x);
     text.resize(static_cast<std::size_t>(n));
     return text;
 }
@@ -39,10 +39,10 @@ std::string printf_fixed(double x, unsigned precision) {
 TEST(FixedText, TwoDecimals) {
     EXPECT_EQ(fixed(1.0, 2), "1.00");
     EXPECT_EQ(fixed(97.2, 2), "97.20");
-    EXPECT_EQ(fixed(0.125, 2), "0.12");   // exact tie, even digit
-    EXPECT_EQ(fixed(0.375, 2), "0.38");   // exact tie, even digit
-    EXPECT_EQ(fixed(2.675, 2), "2.67");   // just below the half
-    EXPECT_EQ(fixed(0.005, 2), "0.01");   // just above the half
+    EXPECT_EQ(fixed(0.125, 2), "0.12");  // exact tie, even digit
+    EXPECT_EQ(fixed(0.375, 2), "0.38");  // exact tie, even digit
+    EXPECT_EQ(fixed(2.675, 2), "2.67");  // just below the half
+    EXPECT_EQ(fixed(0.005, 2), "0.01");  // just above the half
     EXPECT_EQ(fixed(-0.001, 2), "-0.00");
     EXPECT_EQ(fixed(-0.0, 2), "-0.00");
     EXPECT_EQ(fixed(0.0, 2), "0.00");
@@ -114,11 +114,14 @@ TEST(FixedText, FastPathMatchesExactPathAndPrintf) {
                 x = std::bit_cast<double>(rng());
                 break;
             default:  // any magnitude from 2^-80 to 2^80
-                x = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 160) - 133);
+                x = std::ldexp(static_cast<double>(rng() >> 11),
+                               static_cast<int>(rng() % 160) - 133);
                 break;
         }
-        if (rng() % 2) x = -x;
-        const unsigned precision = i % 3 == 0 ? static_cast<unsigned>(rng() % 25) : (i % 3 == 1 ? 0u : 2u);
+        if (rng() % 2)
+            x = -x;
+        const unsigned precision =
+            i % 3 == 0 ? static_cast<unsigned>(rng() % 25) : (i % 3 == 1 ? 0u : 2u);
         const std::string text = fixed(x, precision);
         ASSERT_EQ(text, fixed_exact(x, precision)) << std::hexfloat << x << " " << precision;
         if (std::isfinite(x) && std::fabs(x) < 1e30) {

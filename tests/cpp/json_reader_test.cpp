@@ -29,7 +29,9 @@ std::string error_text(const std::string& text) {
     return "(no error)";
 }
 
-std::string round_trip(const std::string& text) { return to_json(read_json(text)); }
+std::string round_trip(const std::string& text) {
+    return to_json(read_json(text));
+}
 
 struct ErrorCase {
     std::string text;
@@ -37,7 +39,8 @@ struct ErrorCase {
 };
 
 void expect_errors(const std::vector<ErrorCase>& cases) {
-    for (const ErrorCase& c : cases) EXPECT_EQ(error_text(c.text), c.expected) << "input: " << c.text;
+    for (const ErrorCase& c : cases)
+        EXPECT_EQ(error_text(c.text), c.expected) << "input: " << c.text;
 }
 
 const std::string kControl = "control character (\\u0000-\\u001F) found while parsing a string";
@@ -191,19 +194,24 @@ TEST(JsonReaderErrors, NestingBudget) {
     EXPECT_EQ(round_trip(ok), ok);
     EXPECT_EQ(error_text(std::string(128, '[') + std::string(128, ']')),
               "recursion limit exceeded at line 1 column 128");
-    EXPECT_EQ(error_text(" " + std::string(200, '[')), "recursion limit exceeded at line 1 column 129");
+    EXPECT_EQ(error_text(" " + std::string(200, '[')),
+              "recursion limit exceeded at line 1 column 129");
 
     std::string objects;
-    for (int i = 0; i < 127; ++i) objects += "{\"a\":";
+    for (int i = 0; i < 127; ++i)
+        objects += "{\"a\":";
     objects += "1" + std::string(127, '}');
     EXPECT_EQ(round_trip(objects), objects);
     std::string too_deep;
-    for (int i = 0; i < 128; ++i) too_deep += "{\"a\":";
-    EXPECT_EQ(error_text(too_deep), "recursion limit exceeded at line 1 column 636");  // 127 * 5 + 1
+    for (int i = 0; i < 128; ++i)
+        too_deep += "{\"a\":";
+    EXPECT_EQ(error_text(too_deep),
+              "recursion limit exceeded at line 1 column 636");  // 127 * 5 + 1
 
     // The budget counts the open levels, not every container read.
     std::string siblings = "[";
-    for (int i = 0; i < 300; ++i) siblings += std::string(100, '[') + std::string(100, ']') + ",";
+    for (int i = 0; i < 300; ++i)
+        siblings += std::string(100, '[') + std::string(100, ']') + ",";
     siblings += "1]";
     EXPECT_NO_THROW(read_json(siblings));
 }
@@ -222,7 +230,8 @@ TEST(JsonReader, RepeatedKeysKeepFirstPositionAndLastValue) {
     EXPECT_EQ(round_trip(R"({"b":1,"a":2,"b":3})"), R"({"b":3,"a":2})");
     EXPECT_EQ(round_trip(R"({"a":{"x":1},"a":[2]})"), R"({"a":[2]})");
     std::string large = "{";
-    for (int i = 0; i < 50; ++i) large += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    for (int i = 0; i < 50; ++i)
+        large += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
     large += "\"k7\":\"seven\",\"k0\":null}";
     const JsonValue v = read_json(large);
     EXPECT_EQ(v.as_object().size(), 50u);
@@ -290,12 +299,14 @@ TEST(JsonReader, FloatAlgorithmIsNotCorrectlyRounded) {
 
 TEST(JsonReader, Strings) {
     EXPECT_EQ(read_json(R"("\"\\\/\b\f\n\r\t")").as_string(), "\"\\/\b\f\n\r\t");
-    EXPECT_EQ(read_json(R"("\u0041\u00e9\u00E9\u20ac")").as_string(), "A\xc3\xa9\xc3\xa9\xe2\x82\xac");
+    EXPECT_EQ(read_json(R"("\u0041\u00e9\u00E9\u20ac")").as_string(),
+              "A\xc3\xa9\xc3\xa9\xe2\x82\xac");
     EXPECT_EQ(read_json(R"("a\u0000b")").as_string(), std::string("a\0b", 3));
     EXPECT_EQ(read_json(R"("\ud83d\ude00")").as_string(), "\xf0\x9f\x98\x80");
     EXPECT_EQ(read_json(R"("\uDBFF\uDFFF")").as_string(), "\xf4\x8f\xbf\xbf");
     EXPECT_EQ(read_json(R"("\uffff")").as_string(), "\xef\xbf\xbf");
-    EXPECT_EQ(read_json("\"h\xc3\xa9llo \xf0\x9f\x98\x80\"").as_string(), "h\xc3\xa9llo \xf0\x9f\x98\x80");
+    EXPECT_EQ(read_json("\"h\xc3\xa9llo \xf0\x9f\x98\x80\"").as_string(),
+              "h\xc3\xa9llo \xf0\x9f\x98\x80");
     EXPECT_EQ(read_json("\"\x7f\"").as_string(), "\x7f");
     // Escaped and plain runs mix, in values and keys.
     const JsonValue v = read_json(R"({"k\u0065y":"a\tb plain \"q\" end"})");

@@ -24,13 +24,15 @@ using tessel::json::to_json;
 
 std::vector<std::string> keys_of(const JsonObject& object) {
     std::vector<std::string> keys;
-    for (const JsonMember& member : object) keys.push_back(member.key);
+    for (const JsonMember& member : object)
+        keys.push_back(member.key);
     return keys;
 }
 
 JsonObject object_of(std::initializer_list<std::pair<const char*, int>> members) {
     JsonObject object;
-    for (const auto& [key, value] : members) object.insert_or_assign(key, JsonValue::from_signed(value));
+    for (const auto& [key, value] : members)
+        object.insert_or_assign(key, JsonValue::from_signed(value));
     return object;
 }
 
@@ -65,15 +67,21 @@ TEST(JsonValue, NumberAsDouble) {
     EXPECT_EQ(JsonValue::from_unsigned(3).number_as_double(), 3.0);
     EXPECT_EQ(JsonValue::from_signed(-3).number_as_double(), -3.0);
     EXPECT_EQ(JsonValue::from_double(2.5).number_as_double(), 2.5);
-    EXPECT_EQ(JsonValue::from_unsigned(std::numeric_limits<std::uint64_t>::max()).number_as_double(),
-              18446744073709551616.0);
+    EXPECT_EQ(
+        JsonValue::from_unsigned(std::numeric_limits<std::uint64_t>::max()).number_as_double(),
+        18446744073709551616.0);
     EXPECT_THROW(JsonValue::string("1").number_as_double(), tessel::InternalFailure);
 }
 
 TEST(JsonValue, PredicatesFollowKind) {
-    const JsonValue values[] = {JsonValue(), JsonValue::boolean(true), JsonValue::from_unsigned(1),
-                                JsonValue::from_signed(-1), JsonValue::from_double(0.5),
-                                JsonValue::string("s"), JsonValue::array(), JsonValue::object()};
+    const JsonValue values[] = {JsonValue(),
+                                JsonValue::boolean(true),
+                                JsonValue::from_unsigned(1),
+                                JsonValue::from_signed(-1),
+                                JsonValue::from_double(0.5),
+                                JsonValue::string("s"),
+                                JsonValue::array(),
+                                JsonValue::object()};
     for (const JsonValue& v : values) {
         EXPECT_EQ(v.is_null(), v.kind() == Kind::Null);
         EXPECT_EQ(v.is_bool(), v.kind() == Kind::Bool);
@@ -130,7 +138,8 @@ TEST(JsonObject, MemberOrInsertAppendsNull) {
 }
 
 TEST(JsonObject, RemoveMovesLastMemberIntoTheHole) {
-    JsonObject object = object_of({{"color", 1}, {"type", 2}, {"width", 3}, {"cap", 4}, {"join", 5}});
+    JsonObject object =
+        object_of({{"color", 1}, {"type", 2}, {"width", 3}, {"cap", 4}, {"join", 5}});
     EXPECT_TRUE(object.remove_moving_last("type"));
     EXPECT_EQ(keys_of(object), (std::vector<std::string>{"color", "join", "width", "cap"}));
     EXPECT_EQ(object.find("join")->as_unsigned(), 5u);
@@ -211,7 +220,8 @@ TEST(JsonObject, RandomEditsMatchAnOrderedListModel) {
         }
         const JsonObject copy = object;
         EXPECT_TRUE(copy == object);
-        for (const auto& [key, value] : model) EXPECT_EQ(copy.find(key)->number_as_double(), value);
+        for (const auto& [key, value] : model)
+            EXPECT_EQ(copy.find(key)->number_as_double(), value);
     }
 }
 
