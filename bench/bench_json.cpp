@@ -31,18 +31,15 @@ double time_per_call(F&& call, double min_seconds = 0.3, int rounds = 7) {
     double seconds;
     for (;;) {
         const auto t0 = Clock::now();
-        for (long i = 0; i < n; ++i)
-            call();
+        for (long i = 0; i < n; ++i) call();
         seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-        if (seconds >= min_seconds / rounds)
-            break;
+        if (seconds >= min_seconds / rounds) break;
         n *= 2;
     }
     double best = seconds / static_cast<double>(n);
     for (int r = 1; r < rounds; ++r) {
         const auto t0 = Clock::now();
-        for (long i = 0; i < n; ++i)
-            call();
+        for (long i = 0; i < n; ++i) call();
         seconds = std::chrono::duration<double>(Clock::now() - t0).count();
         best = std::min(best, seconds / static_cast<double>(n));
     }
@@ -51,8 +48,7 @@ double time_per_call(F&& call, double min_seconds = 0.3, int rounds = 7) {
 
 bool read_file(const std::filesystem::path& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
+    if (!in) return false;
     std::ostringstream buffer;
     buffer << in.rdbuf();
     text = buffer.str();
@@ -88,7 +84,6 @@ int main(int argc, char** argv) {
         const auto dir = std::filesystem::absolute(argv[0]).parent_path() / "bench_data";
         paths = {dir / "json_heatmap.json", dir / "json_small.json"};
     }
-    for (const auto& path : paths)
-        bench(path);
+    for (const auto& path : paths) bench(path);
     return 0;
 }

@@ -21,8 +21,7 @@ using tessel::json::JsonValue;
 using tessel::json::Kind;
 
 void check(bool ok) {
-    if (!ok)
-        __builtin_trap();
+    if (!ok) __builtin_trap();
 }
 
 void check_fixed(double x) {
@@ -51,8 +50,7 @@ void check_same_shape(const JsonValue& a, const JsonValue& b) {
             const auto& xs = a.as_array();
             const auto& ys = b.as_array();
             check(xs.size() == ys.size());
-            for (std::size_t i = 0; i < xs.size(); ++i)
-                check_same_shape(xs[i], ys[i]);
+            for (std::size_t i = 0; i < xs.size(); ++i) check_same_shape(xs[i], ys[i]);
             break;
         }
         case Kind::Object: {

@@ -20,8 +20,7 @@ Binary decompose(double magnitude) noexcept {
     const auto bits = std::bit_cast<std::uint64_t>(magnitude);
     const auto biased = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-    if (biased == 0)
-        return {fraction, -1074};  // subnormal
+    if (biased == 0) return {fraction, -1074};  // subnormal
     return {fraction | (std::uint64_t{1} << 52), biased - 1075};
 }
 
@@ -73,8 +72,7 @@ void append_scaled(std::string_view digits, unsigned precision, std::string& out
 // division by the power of two is a shift with an exactly known remainder.
 // Returns false when it does not apply.
 bool append_fixed_fast(const Binary& b, unsigned precision, std::string& out) {
-    if (precision > 19 || b.exponent >= 0)
-        return false;
+    if (precision > 19 || b.exponent >= 0) return false;
     const unsigned __int128 product =
         static_cast<unsigned __int128>(b.significand) * kPow10[precision];
     const int shift = -b.exponent;
@@ -85,13 +83,10 @@ bool append_fixed_fast(const Binary& b, unsigned precision, std::string& out) {
         const unsigned __int128 quotient = product >> shift;
         const unsigned __int128 remainder = product - (quotient << shift);
         const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-        if (quotient >> 64 != 0)
-            return false;
+        if (quotient >> 64 != 0) return false;
         rounded = static_cast<std::uint64_t>(quotient);
-        if (remainder > half || (remainder == half && (rounded & 1) != 0))
-            ++rounded;
-        if (rounded == 0 && quotient != 0)
-            return false;  // wrapped past 2^64
+        if (remainder > half || (remainder == half && (rounded & 1) != 0)) ++rounded;
+        if (rounded == 0 && quotient != 0) return false;  // wrapped past 2^64
     }
     char digits[20];
     const char* const end = std::to_chars(digits, digits + sizeof digits, rounded).ptr;
@@ -116,13 +111,11 @@ public:
             limb = static_cast<std::uint32_t>(product);
             carry = product >> 32;
         }
-        if (carry != 0)
-            limbs_.push_back(static_cast<std::uint32_t>(carry));
+        if (carry != 0) limbs_.push_back(static_cast<std::uint32_t>(carry));
     }
 
     void multiply_by_power_of_ten(unsigned power) {
-        for (; power >= 9; power -= 9)
-            multiply(1000000000u);
+        for (; power >= 9; power -= 9) multiply(1000000000u);
         multiply(static_cast<std::uint32_t>(kPow10[power]));
     }
 
@@ -136,8 +129,7 @@ public:
                 limb = (limb << part) | carry;
                 carry = next;
             }
-            if (carry != 0)
-                limbs_.push_back(carry);
+            if (carry != 0) limbs_.push_back(carry);
         }
         limbs_.insert(limbs_.begin(), whole, 0u);
     }
@@ -168,16 +160,14 @@ public:
         for (std::size_t limb = 0; limb < limbs_.size() && limb * 32 < i; ++limb) {
             const std::size_t bits = i - limb * 32;
             const std::uint32_t mask = bits >= 32 ? ~0u : ((1u << bits) - 1);
-            if ((limbs_[limb] & mask) != 0)
-                return true;
+            if ((limbs_[limb] & mask) != 0) return true;
         }
         return false;
     }
 
     void add_one() {
         for (std::uint32_t& limb : limbs_) {
-            if (++limb != 0)
-                return;
+            if (++limb != 0) return;
         }
         limbs_.push_back(1);
     }
@@ -195,11 +185,9 @@ public:
                 remainder = current % 1000000000u;
             }
             chunks.push_back(static_cast<std::uint32_t>(remainder));
-            while (!rest.empty() && rest.back() == 0)
-                rest.pop_back();
+            while (!rest.empty() && rest.back() == 0) rest.pop_back();
         }
-        if (chunks.empty())
-            return "0";
+        if (chunks.empty()) return "0";
         std::string text = std::to_string(chunks.back());
         for (std::size_t i = chunks.size() - 1; i-- > 0;) {
             const std::string chunk = std::to_string(chunks[i]);
@@ -211,8 +199,7 @@ public:
 
 private:
     void trim() {
-        while (!limbs_.empty() && limbs_.back() == 0)
-            limbs_.pop_back();
+        while (!limbs_.empty() && limbs_.back() == 0) limbs_.pop_back();
     }
 
     std::vector<std::uint32_t> limbs_;
@@ -229,8 +216,7 @@ void append_scaled_exact(const Binary& b, unsigned precision, std::string& out) 
         const bool half_bit = scaled.bit(shift - 1);
         const bool below_half = scaled.any_below(shift - 1);
         scaled.shift_right(shift);
-        if (half_bit && (below_half || scaled.odd()))
-            scaled.add_one();
+        if (half_bit && (below_half || scaled.odd())) scaled.add_one();
     }
     append_scaled(scaled.decimal(), precision, out);
 }
@@ -240,8 +226,7 @@ void append_fixed_with(double x, unsigned precision, std::string& out, bool fast
         out += "NaN";
         return;
     }
-    if (std::signbit(x))
-        out += '-';
+    if (std::signbit(x)) out += '-';
     if (std::isinf(x)) {
         out += "inf";
         return;

@@ -66,8 +66,7 @@ constexpr double kPowersOfTen[309] = {
 // bytes below 0x20.
 constexpr auto kStringStop = [] {
     std::array<bool, 256> table{};
-    for (int c = 0; c < 0x20; ++c)
-        table[c] = true;
+    for (int c = 0; c < 0x20; ++c) table[c] = true;
     table['"'] = true;
     table['\\'] = true;
     return table;
@@ -78,12 +77,9 @@ constexpr bool is_digit(char c) noexcept {
 }
 
 constexpr int hex_value(char c) noexcept {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -130,8 +126,7 @@ public:
         skip_whitespace();
         JsonValue value = read_value();
         skip_whitespace();
-        if (p_ != end_)
-            fail_at(ReadErrorReason::TrailingCharacters, p_);
+        if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
         return value;
     }
 
@@ -161,15 +156,13 @@ private:
     void skip_whitespace() noexcept {
         while (p_ != end_) {
             const char c = *p_;
-            if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
-                return;
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
             ++p_;
         }
     }
 
     JsonValue read_value() {
-        if (p_ == end_)
-            fail_eof(ReadErrorReason::EofWhileParsingValue);
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
         switch (*p_) {
             case '[':
                 return read_array();
@@ -209,17 +202,14 @@ private:
 
     void expect_word(std::string_view rest) {
         for (const char c : rest) {
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (*p_ != c)
-                fail_at(ReadErrorReason::ExpectedIdent, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*p_ != c) fail_at(ReadErrorReason::ExpectedIdent, p_);
             ++p_;
         }
     }
 
     void enter_container() {
-        if (--depth_ == 0)
-            fail_at(ReadErrorReason::RecursionLimitExceeded, p_);
+        if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, p_);
         ++p_;
     }
 
@@ -228,8 +218,7 @@ private:
     JsonValue read_array() {
         enter_container();
         skip_whitespace();
-        if (p_ == end_)
-            fail_eof(ReadErrorReason::EofWhileParsingList);
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
         if (*p_ == ']') {
             ++p_;
             ++depth_;
@@ -241,18 +230,13 @@ private:
             const char c = *p_;
             pending_.push_back(c == '-' || is_digit(c) ? read_number() : read_value());
             skip_whitespace();
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingList);
-            if (*p_ == ']')
-                break;
-            if (*p_ != ',')
-                fail_at(ReadErrorReason::ExpectedListCommaOrEnd, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+            if (*p_ == ']') break;
+            if (*p_ != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, p_);
             ++p_;
             skip_whitespace();
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (*p_ == ']')
-                fail_at(ReadErrorReason::TrailingComma, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*p_ == ']') fail_at(ReadErrorReason::TrailingComma, p_);
         }
         ++p_;
         ++depth_;
@@ -267,8 +251,7 @@ private:
     JsonValue read_object() {
         enter_container();
         skip_whitespace();
-        if (p_ == end_)
-            fail_eof(ReadErrorReason::EofWhileParsingObject);
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
         if (*p_ == '}') {
             ++p_;
             ++depth_;
@@ -277,35 +260,27 @@ private:
         const std::size_t base = pending_members_.size();
         for (;;) {
             // p_ is at the first byte of a key, whitespace skipped.
-            if (*p_ != '"')
-                fail_at(ReadErrorReason::KeyMustBeAString, p_);
+            if (*p_ != '"') fail_at(ReadErrorReason::KeyMustBeAString, p_);
             ++p_;
             // Nested reads may move the pending stack: keep the index only.
             const std::size_t index = pending_members_.size();
             pending_members_.emplace_back();
             pending_members_[index].key.assign(read_string());
             skip_whitespace();
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingObject);
-            if (*p_ != ':')
-                fail_at(ReadErrorReason::ExpectedColon, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+            if (*p_ != ':') fail_at(ReadErrorReason::ExpectedColon, p_);
             ++p_;
             skip_whitespace();
             JsonValue value = read_value();
             pending_members_[index].value = std::move(value);
             skip_whitespace();
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingObject);
-            if (*p_ == '}')
-                break;
-            if (*p_ != ',')
-                fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+            if (*p_ == '}') break;
+            if (*p_ != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, p_);
             ++p_;
             skip_whitespace();
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (*p_ == '}')
-                fail_at(ReadErrorReason::TrailingComma, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*p_ == '}') fail_at(ReadErrorReason::TrailingComma, p_);
         }
         ++p_;
         ++depth_;
@@ -321,18 +296,15 @@ private:
     // scratch_; it is valid until the next string is read.
     std::string_view read_string() {
         const char* const start = p_;
-        while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)])
-            ++p_;
-        if (p_ == end_)
-            fail_eof(ReadErrorReason::EofWhileParsingString);
+        while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
         if (*p_ == '"') {
             ++p_;
             return std::string_view(start, static_cast<std::size_t>(p_ - 1 - start));
         }
         scratch_.assign(start, p_);
         for (;;) {
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingString);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
             const char c = *p_;
             if (c == '"') {
                 ++p_;
@@ -347,16 +319,14 @@ private:
                 fail_at(ReadErrorReason::ControlCharacterWhileParsingString, p_);
             }
             const char* const run = p_;
-            while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)])
-                ++p_;
+            while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
             scratch_.append(run, p_);
         }
     }
 
     // After a backslash.
     void read_escape() {
-        if (p_ == end_)
-            fail_eof(ReadErrorReason::EofWhileParsingString);
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
         char decoded;
         switch (*p_) {
             case '"':
@@ -396,8 +366,7 @@ private:
 
     // The four hexadecimal digits of a \u escape, as one UTF-16 code unit.
     std::uint32_t read_hex4() {
-        if (end_ - p_ < 4)
-            fail_eof(ReadErrorReason::EofWhileParsingString);
+        if (end_ - p_ < 4) fail_eof(ReadErrorReason::EofWhileParsingString);
         std::uint32_t unit = 0;
         bool ok = true;
         for (int i = 0; i < 4; ++i) {
@@ -406,8 +375,7 @@ private:
             unit = unit * 16 + static_cast<std::uint32_t>(digit & 0xF);
         }
         p_ += 4;
-        if (!ok)
-            fail(ReadErrorReason::InvalidEscape, p_);
+        if (!ok) fail(ReadErrorReason::InvalidEscape, p_);
         return unit;
     }
 
@@ -418,14 +386,11 @@ private:
             append_utf8(scratch_, unit);
             return;
         }
-        if (unit >= 0xDC00)
-            fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
+        if (unit >= 0xDC00) fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
         // A leading surrogate: "\u" and a trailing surrogate must follow.
         for (const char c : {'\\', 'u'}) {
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingString);
-            if (*p_ != c)
-                fail_at(ReadErrorReason::UnexpectedEndOfHexEscape, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+            if (*p_ != c) fail_at(ReadErrorReason::UnexpectedEndOfHexEscape, p_);
             ++p_;
         }
         const std::uint32_t trailing = read_hex4();
@@ -438,8 +403,7 @@ private:
     // Appends one decimal digit to the significand unless it would overflow;
     // from the first digit that would, `dropping` is set and stays set.
     static void push_digit(std::uint64_t& significand, unsigned digit, bool& dropping) noexcept {
-        if (dropping)
-            return;
+        if (dropping) return;
         if (significand > (UINT64_MAX - digit) / 10) {
             dropping = true;
             return;
@@ -452,8 +416,7 @@ private:
         if (*p_ == '-') {
             negative = true;
             ++p_;
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
         }
         std::uint64_t significand = 0;
         bool dropping = false;
@@ -465,8 +428,7 @@ private:
 
         if (*p_ == '0') {
             ++p_;
-            if (p_ != end_ && is_digit(*p_))
-                fail_at(ReadErrorReason::InvalidNumber, p_);
+            if (p_ != end_ && is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
         } else if (is_digit(*p_)) {
             // Up to 19 digits cannot overflow 64 bits.
             const char* const safe_end = end_ - p_ > 19 ? p_ + 19 : end_;
@@ -476,8 +438,7 @@ private:
             }
             while (p_ != end_ && is_digit(*p_)) {
                 push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
-                if (dropping)
-                    ++exponent;
+                if (dropping) ++exponent;
                 ++p_;
             }
             is_float = dropping;
@@ -487,15 +448,12 @@ private:
 
         if (p_ != end_ && *p_ == '.') {
             ++p_;
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (!is_digit(*p_))
-                fail_at(ReadErrorReason::InvalidNumber, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
             while (p_ != end_ && is_digit(*p_)) {
                 if (!dropping) {
                     push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
-                    if (!dropping)
-                        --exponent;
+                    if (!dropping) --exponent;
                 }
                 ++p_;
             }
@@ -509,10 +467,8 @@ private:
                 negative_exponent = *p_ == '-';
                 ++p_;
             }
-            if (p_ == end_)
-                fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (!is_digit(*p_))
-                fail_at(ReadErrorReason::InvalidNumber, p_);
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
             std::int64_t written = 0;
             while (p_ != end_ && is_digit(*p_)) {
                 written = written * 10 + (*p_ - '0');
@@ -521,8 +477,7 @@ private:
                     if (!negative_exponent && significand != 0) {
                         fail_at(ReadErrorReason::NumberOutOfRange, p_);
                     }
-                    while (p_ != end_ && is_digit(*p_))
-                        ++p_;
+                    while (p_ != end_ && is_digit(*p_)) ++p_;
                     return JsonValue::from_double(negative ? -0.0 : 0.0);
                 }
                 ++p_;
@@ -532,8 +487,7 @@ private:
         }
 
         if (!is_float) {
-            if (!negative)
-                return JsonValue::from_unsigned(significand);
+            if (!negative) return JsonValue::from_unsigned(significand);
             if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
                 // Modular conversion: 2^63 becomes INT64_MIN.
                 return JsonValue::from_signed(static_cast<std::int64_t>(0 - significand));
@@ -557,17 +511,14 @@ private:
                 const double power = kPowersOfTen[magnitude];
                 if (exponent >= 0) {
                     f *= power;
-                    if (std::isinf(f))
-                        fail(ReadErrorReason::NumberOutOfRange, p_);
+                    if (std::isinf(f)) fail(ReadErrorReason::NumberOutOfRange, p_);
                 } else {
                     f /= power;
                 }
                 break;
             }
-            if (f == 0.0)
-                break;
-            if (exponent > 0)
-                fail(ReadErrorReason::NumberOutOfRange, p_);
+            if (f == 0.0) break;
+            if (exponent > 0) fail(ReadErrorReason::NumberOutOfRange, p_);
             f /= 1e308;
             exponent += 308;
         }

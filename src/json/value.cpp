@@ -40,15 +40,13 @@ class KeyIndex {
 public:
     // Indexes members with distinct keys.
     explicit KeyIndex(const std::vector<JsonMember>& members) : KeyIndex(members.size()) {
-        for (std::size_t i = 0; i < members.size(); ++i)
-            put(hash(members[i].key), i);
+        for (std::size_t i = 0; i < members.size(); ++i) put(hash(members[i].key), i);
     }
 
     // Room for `count` members, none indexed yet.
     explicit KeyIndex(std::size_t count) {
         std::size_t capacity = 16;
-        while (capacity < count * 2 + 2)
-            capacity *= 2;
+        while (capacity < count * 2 + 2) capacity *= 2;
         slots_.assign(capacity, Slot{});
     }
 
@@ -62,8 +60,7 @@ public:
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = h & mask;; i = (i + 1) & mask) {
             const Slot& slot = slots_[i];
-            if (slot.position_plus_one == 0)
-                return members.size();
+            if (slot.position_plus_one == 0) return members.size();
             if (slot.hash == h && members[slot.position_plus_one - 1].key == key) {
                 return slot.position_plus_one - 1;
             }
@@ -71,16 +68,14 @@ public:
     }
 
     void add(std::string_view key, std::size_t position) {
-        if ((count_ + 1) * 2 > slots_.size())
-            grow();
+        if ((count_ + 1) * 2 > slots_.size()) grow();
         put(hash(key), position);
     }
 
     // Adds the member at `position` unless an earlier one has the same key;
     // false in that case.
     bool add_if_new(const std::vector<JsonMember>& members, std::size_t position) {
-        if (find(members[position].key, members) != members.size())
-            return false;
+        if (find(members[position].key, members) != members.size()) return false;
         add(members[position].key, position);
         return true;
     }
@@ -116,8 +111,7 @@ private:
     void put(std::size_t h, std::size_t position) noexcept {
         const std::size_t mask = slots_.size() - 1;
         std::size_t i = h & mask;
-        while (slots_[i].position_plus_one != 0)
-            i = (i + 1) & mask;
+        while (slots_[i].position_plus_one != 0) i = (i + 1) & mask;
         slots_[i] = Slot{h, position + 1};
         ++count_;
     }
@@ -125,8 +119,7 @@ private:
     std::size_t slot_of(std::size_t h, std::size_t position) const noexcept {
         const std::size_t mask = slots_.size() - 1;
         std::size_t i = h & mask;
-        while (slots_[i].position_plus_one != position + 1)
-            i = (i + 1) & mask;
+        while (slots_[i].position_plus_one != position + 1) i = (i + 1) & mask;
         return i;
     }
 
@@ -135,8 +128,7 @@ private:
         old.swap(slots_);
         count_ = 0;
         for (const Slot& slot : old) {
-            if (slot.position_plus_one != 0)
-                put(slot.hash, slot.position_plus_one - 1);
+            if (slot.position_plus_one != 0) put(slot.hash, slot.position_plus_one - 1);
         }
     }
 
@@ -184,8 +176,7 @@ JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
         for (std::size_t i = 0; i < object.members_.size() && distinct; ++i) {
             distinct = object.index_->add_if_new(object.members_, i);
         }
-        if (distinct)
-            return object;
+        if (distinct) return object;
     } else if (!object.has_repeated_key()) {
         return object;
     }
@@ -193,8 +184,7 @@ JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
     std::vector<JsonMember> given = std::move(object.members_);
     object.members_.clear();
     object.index_.reset();
-    for (JsonMember& member : given)
-        object.insert_or_assign(member.key, std::move(member.value));
+    for (JsonMember& member : given) object.insert_or_assign(member.key, std::move(member.value));
     return object;
 }
 
@@ -209,8 +199,7 @@ bool JsonObject::has_repeated_key() const {
         const std::uint64_t bit = std::uint64_t{1} << (signature % 64);
         if ((seen & bit) != 0) {
             for (std::size_t j = 0; j < i; ++j) {
-                if (members_[j].key == key)
-                    return true;
+                if (members_[j].key == key) return true;
             }
         }
         seen |= bit;
@@ -219,12 +208,10 @@ bool JsonObject::has_repeated_key() const {
 }
 
 std::size_t JsonObject::position_of(std::string_view key) const noexcept {
-    if (index_)
-        return index_->find(key, members_);
+    if (index_) return index_->find(key, members_);
     const std::size_t n = members_.size();
     for (std::size_t i = 0; i < n; ++i) {
-        if (members_[i].key == key)
-            return i;
+        if (members_[i].key == key) return i;
     }
     return n;
 }
@@ -251,8 +238,7 @@ JsonValue& JsonObject::append(std::string_view key, JsonValue&& value) {
 
 JsonValue& JsonObject::member_or_insert(std::string_view key) {
     const std::size_t i = position_of(key);
-    if (i < members_.size())
-        return members_[i].value;
+    if (i < members_.size()) return members_[i].value;
     return append(key, JsonValue());
 }
 
@@ -267,16 +253,13 @@ JsonValue& JsonObject::insert_or_assign(std::string_view key, JsonValue value) {
 
 bool JsonObject::remove_moving_last(std::string_view key) {
     const std::size_t i = position_of(key);
-    if (i == members_.size())
-        return false;
+    if (i == members_.size()) return false;
     const std::size_t last = members_.size() - 1;
     if (index_) {
         index_->erase(members_[i].key, i);
-        if (i != last)
-            index_->moved(members_[last].key, last, i);
+        if (i != last) index_->moved(members_[last].key, last, i);
     }
-    if (i != last)
-        members_[i] = std::move(members_[last]);
+    if (i != last) members_[i] = std::move(members_[last]);
     members_.pop_back();
     return true;
 }
@@ -339,8 +322,7 @@ JsonValue::JsonValue(const JsonValue& other) : kind_(other.kind_) {
 }
 
 JsonValue& JsonValue::operator=(const JsonValue& other) {
-    if (this != &other)
-        *this = JsonValue(other);  // `other` may live inside this tree
+    if (this != &other) *this = JsonValue(other);  // `other` may live inside this tree
     return *this;
 }
 
@@ -370,8 +352,7 @@ JsonValue JsonValue::from_unsigned(std::uint64_t u) noexcept {
 }
 
 JsonValue JsonValue::from_signed(std::int64_t i) noexcept {
-    if (i >= 0)
-        return from_unsigned(static_cast<std::uint64_t>(i));
+    if (i >= 0) return from_unsigned(static_cast<std::uint64_t>(i));
     JsonValue v;
     v.kind_ = Kind::Negative;
     v.negative_ = i;
@@ -417,26 +398,22 @@ void JsonValue::wrong_kind(Kind wanted) const {
 }
 
 bool JsonValue::as_bool() const {
-    if (kind_ != Kind::Bool)
-        wrong_kind(Kind::Bool);
+    if (kind_ != Kind::Bool) wrong_kind(Kind::Bool);
     return bool_;
 }
 
 std::uint64_t JsonValue::as_unsigned() const {
-    if (kind_ != Kind::Unsigned)
-        wrong_kind(Kind::Unsigned);
+    if (kind_ != Kind::Unsigned) wrong_kind(Kind::Unsigned);
     return unsigned_;
 }
 
 std::int64_t JsonValue::as_negative() const {
-    if (kind_ != Kind::Negative)
-        wrong_kind(Kind::Negative);
+    if (kind_ != Kind::Negative) wrong_kind(Kind::Negative);
     return negative_;
 }
 
 double JsonValue::as_float() const {
-    if (kind_ != Kind::Float)
-        wrong_kind(Kind::Float);
+    if (kind_ != Kind::Float) wrong_kind(Kind::Float);
     return float_;
 }
 
@@ -454,38 +431,32 @@ double JsonValue::number_as_double() const {
 }
 
 const std::string& JsonValue::as_string() const {
-    if (kind_ != Kind::String)
-        wrong_kind(Kind::String);
+    if (kind_ != Kind::String) wrong_kind(Kind::String);
     return string_;
 }
 
 std::string& JsonValue::as_string() {
-    if (kind_ != Kind::String)
-        wrong_kind(Kind::String);
+    if (kind_ != Kind::String) wrong_kind(Kind::String);
     return string_;
 }
 
 JsonArray& JsonValue::as_array() {
-    if (kind_ != Kind::Array)
-        wrong_kind(Kind::Array);
+    if (kind_ != Kind::Array) wrong_kind(Kind::Array);
     return array_;
 }
 
 const JsonArray& JsonValue::as_array() const {
-    if (kind_ != Kind::Array)
-        wrong_kind(Kind::Array);
+    if (kind_ != Kind::Array) wrong_kind(Kind::Array);
     return array_;
 }
 
 JsonObject& JsonValue::as_object() {
-    if (kind_ != Kind::Object)
-        wrong_kind(Kind::Object);
+    if (kind_ != Kind::Object) wrong_kind(Kind::Object);
     return object_;
 }
 
 const JsonObject& JsonValue::as_object() const {
-    if (kind_ != Kind::Object)
-        wrong_kind(Kind::Object);
+    if (kind_ != Kind::Object) wrong_kind(Kind::Object);
     return object_;
 }
 
@@ -498,8 +469,7 @@ JsonValue* JsonValue::member(std::string_view key) noexcept {
 }
 
 bool operator==(const JsonValue& a, const JsonValue& b) {
-    if (a.kind_ != b.kind_)
-        return false;
+    if (a.kind_ != b.kind_) return false;
     switch (a.kind_) {
         case Kind::Null:
             return true;

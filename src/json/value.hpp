@@ -109,17 +109,14 @@ public:
     }
     JsonValue& operator=(const JsonValue& other);
     JsonValue& operator=(JsonValue&& other) noexcept {
-        if (owns_heap() || other.owns_heap())
-            return move_assign_heap(other);
+        if (owns_heap() || other.owns_heap()) return move_assign_heap(other);
         kind_ = other.kind_;
         unsigned_ = other.unsigned_;
-        if (this != &other)
-            other.kind_ = Kind::Null;
+        if (this != &other) other.kind_ = Kind::Null;
         return *this;
     }
     ~JsonValue() {
-        if (owns_heap())
-            destroy_heap();
+        if (owns_heap()) destroy_heap();
     }
 
     static JsonValue boolean(bool b) noexcept;

@@ -12,8 +12,7 @@ namespace {
 // Bytes written as an escape inside a string: '"', '\\' and those below 0x20.
 constexpr auto kNeedsEscape = [] {
     std::array<bool, 256> table{};
-    for (int c = 0; c < 0x20; ++c)
-        table[c] = true;
+    for (int c = 0; c < 0x20; ++c) table[c] = true;
     table['"'] = true;
     table['\\'] = true;
     return table;
@@ -31,8 +30,7 @@ public:
 
     // Room for at least n more bytes; returns where they go.
     char* room(std::size_t n) {
-        if (out_.size() - length_ < n)
-            grow(n);
+        if (out_.size() - length_ < n) grow(n);
         return out_.data() + length_;
     }
     void advance_to(const char* end) noexcept {
@@ -76,8 +74,7 @@ public:
                 put('[');
                 bool first = true;
                 for (const JsonValue& element : v.as_array()) {
-                    if (!first)
-                        put(',');
+                    if (!first) put(',');
                     first = false;
                     value(element);
                 }
@@ -88,8 +85,7 @@ public:
                 put('{');
                 bool first = true;
                 for (const JsonMember& member : v.as_object()) {
-                    if (!first)
-                        put(',');
+                    if (!first) put(',');
                     first = false;
                     string(member.key);
                     put(':');
@@ -143,10 +139,8 @@ private:
 
     void grow(std::size_t n) {
         std::size_t size = out_.size() * 2;
-        if (size < 128)
-            size = 128;
-        if (size < length_ + n)
-            size = length_ + n;
+        if (size < 128) size = 128;
+        if (size < length_ + n) size = length_ + n;
         out_.resize(size);
     }
 
@@ -189,13 +183,11 @@ private:
             return p + 4;
         }
         if (x == 0.0) {
-            if (std::signbit(x))
-                *p++ = '-';
+            if (std::signbit(x)) *p++ = '-';
             std::memcpy(p, "0.0", 3);
             return p + 3;
         }
-        if (char* end = format_short_decimal(x, p))
-            return end;
+        if (char* end = format_short_decimal(x, p)) return end;
         return format_shortest(x, p);
     }
 
@@ -212,16 +204,13 @@ private:
         static constexpr double kScale[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
         static constexpr std::uint64_t kIntScale[] = {1, 10, 100, 1000, 10000};
         const double magnitude = std::fabs(x);
-        if (!(magnitude < 68719476736.0))
-            return nullptr;  // 2^36
+        if (!(magnitude < 68719476736.0)) return nullptr;  // 2^36
         for (int k = 0; k <= 4; ++k) {
             const double scaled = magnitude * kScale[k];
             // scaled < 2^50, so adding 0.5 is exact and truncation rounds.
             const auto y = static_cast<std::uint64_t>(scaled + 0.5);
-            if (static_cast<double>(y) / kScale[k] != magnitude)
-                continue;
-            if (x < 0)
-                *p++ = '-';
+            if (static_cast<double>(y) / kScale[k] != magnitude) continue;
+            if (x < 0) *p++ = '-';
             p = std::to_chars(p, p + 20, y / kIntScale[k]).ptr;
             *p++ = '.';
             if (k == 0) {
@@ -254,16 +243,13 @@ private:
         int n = 0;
         digits[n++] = *q++;
         if (*q == '.') {
-            for (++q; *q != 'e'; ++q)
-                digits[n++] = *q;
+            for (++q; *q != 'e'; ++q) digits[n++] = *q;
         }
         ++q;  // 'e'
         const bool negative_exponent = *q++ == '-';
         int e = 0;
-        for (; q != end; ++q)
-            e = e * 10 + (*q - '0');
-        if (negative_exponent)
-            e = -e;
+        for (; q != end; ++q) e = e * 10 + (*q - '0');
+        if (negative_exponent) e = -e;
 
         if (e < -5 || e > 15) {
             *p++ = digits[0];

@@ -118,8 +118,7 @@ TEST(FixedText, FastPathMatchesExactPathAndPrintf) {
                                static_cast<int>(rng() % 160) - 133);
                 break;
         }
-        if (rng() % 2)
-            x = -x;
+        if (rng() % 2) x = -x;
         const unsigned precision =
             i % 3 == 0 ? static_cast<unsigned>(rng() % 25) : (i % 3 == 1 ? 0u : 2u);
         const std::string text = fixed(x, precision);

@@ -198,20 +198,17 @@ TEST(JsonReaderErrors, NestingBudget) {
               "recursion limit exceeded at line 1 column 129");
 
     std::string objects;
-    for (int i = 0; i < 127; ++i)
-        objects += "{\"a\":";
+    for (int i = 0; i < 127; ++i) objects += "{\"a\":";
     objects += "1" + std::string(127, '}');
     EXPECT_EQ(round_trip(objects), objects);
     std::string too_deep;
-    for (int i = 0; i < 128; ++i)
-        too_deep += "{\"a\":";
+    for (int i = 0; i < 128; ++i) too_deep += "{\"a\":";
     EXPECT_EQ(error_text(too_deep),
               "recursion limit exceeded at line 1 column 636");  // 127 * 5 + 1
 
     // The budget counts the open levels, not every container read.
     std::string siblings = "[";
-    for (int i = 0; i < 300; ++i)
-        siblings += std::string(100, '[') + std::string(100, ']') + ",";
+    for (int i = 0; i < 300; ++i) siblings += std::string(100, '[') + std::string(100, ']') + ",";
     siblings += "1]";
     EXPECT_NO_THROW(read_json(siblings));
 }

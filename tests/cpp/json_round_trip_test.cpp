@@ -46,19 +46,15 @@ NumberParts split_number(const std::string& text) {
         parts.negative = true;
         ++i;
     }
-    while (i < text.size() && is_digit(text[i]))
-        parts.integer += text[i++];
+    while (i < text.size() && is_digit(text[i])) parts.integer += text[i++];
     if (i < text.size() && text[i] == '.') {
-        for (++i; i < text.size() && is_digit(text[i]);)
-            parts.fraction += text[i++];
+        for (++i; i < text.size() && is_digit(text[i]);) parts.fraction += text[i++];
     }
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         parts.has_exponent = true;
         ++i;
-        if (text[i] == '+' || text[i] == '-')
-            parts.exponent_negative = text[i++] == '-';
-        while (i < text.size())
-            parts.exponent += text[i++];
+        if (text[i] == '+' || text[i] == '-') parts.exponent_negative = text[i++] == '-';
+        while (i < text.size()) parts.exponent += text[i++];
     }
     return parts;
 }
@@ -112,35 +108,28 @@ ModelFloat model_float(const std::string& text) {
     const Significand sig = collect(parts);
     const double zero = parts.negative ? -0.0 : 0.0;
     std::string written = parts.exponent;
-    while (written.size() > 1 && written[0] == '0')
-        written.erase(0, 1);
+    while (written.size() > 1 && written[0] == '0') written.erase(0, 1);
     const bool huge = written.size() > 10 || (written.size() == 10 && written > "2147483647");
     if (huge) {
-        if (parts.exponent_negative || sig.s == 0)
-            return {false, zero};
+        if (parts.exponent_negative || sig.s == 0) return {false, zero};
         // Reported at the exponent digit that passes 2^31 - 1.
         long long value = 0;
         std::size_t i = 0;
-        while ((value = value * 10 + (parts.exponent[i] - '0')) <= 2147483647)
-            ++i;
+        while ((value = value * 10 + (parts.exponent[i] - '0')) <= 2147483647) ++i;
         return {true, 0, text.size() - parts.exponent.size() + i + 1};
     }
     long long e = sig.e;
-    if (!written.empty())
-        e += (parts.exponent_negative ? -1 : 1) * std::stoll(written);
+    if (!written.empty()) e += (parts.exponent_negative ? -1 : 1) * std::stoll(written);
     double f = static_cast<double>(sig.s);
     while (e > 308 || e < -308) {
-        if (f == 0)
-            return {false, parts.negative ? -f : f};
-        if (e > 0)
-            return {true, 0, text.size()};
+        if (f == 0) return {false, parts.negative ? -f : f};
+        if (e > 0) return {true, 0, text.size()};
         f = f / 1e308;
         e += 308;
     }
     if (e >= 0) {
         f = f * power_of_ten(e);
-        if (std::isinf(f))
-            return {true, 0, text.size()};
+        if (std::isinf(f)) return {true, 0, text.size()};
     } else {
         f = f / power_of_ten(-e);
     }
@@ -154,8 +143,7 @@ bool read_exactly(const std::string& text) {
     const NumberParts parts = split_number(text);
     const Significand sig = collect(parts);
     long long e = sig.e;
-    if (parts.has_exponent)
-        e += (parts.exponent_negative ? -1 : 1) * std::stoll(parts.exponent);
+    if (parts.has_exponent) e += (parts.exponent_negative ? -1 : 1) * std::stoll(parts.exponent);
     return sig.s <= (std::uint64_t{1} << 53) && e >= -22 && e <= 22;
 }
 
@@ -170,8 +158,7 @@ std::string random_number_text(std::mt19937_64& rng) {
     std::string text = rng() % 2 ? "-" : "";
     text += rng() % 5 == 0 ? "0" : digits(1 + static_cast<int>(rng() % 28), true);
     const bool fraction = rng() % 3 != 0;
-    if (fraction)
-        text += "." + digits(1 + static_cast<int>(rng() % 28), false);
+    if (fraction) text += "." + digits(1 + static_cast<int>(rng() % 28), false);
     if (!fraction || rng() % 2) {
         text += rng() % 4 == 0 ? "E" : "e";
         const int sign = static_cast<int>(rng() % 3);
@@ -207,8 +194,7 @@ TEST(JsonFloatModel, ReaderMatchesModelOnRandomTexts) {
             ASSERT_EQ(std::bit_cast<std::uint64_t>(v.as_float()),
                       std::bit_cast<std::uint64_t>(expected.value))
                 << text;
-            if (v.as_float() != std::strtod(text.c_str(), nullptr))
-                ++differs_from_strtod;
+            if (v.as_float() != std::strtod(text.c_str(), nullptr)) ++differs_from_strtod;
         } catch (const ReadError& e) {
             ASSERT_TRUE(expected.out_of_range) << text << ": " << e.what();
             ASSERT_EQ(e.reason, ReadErrorReason::NumberOutOfRange) << text;
@@ -225,8 +211,7 @@ TEST(JsonFloatModel, LongIntegersBecomeModelFloats) {
         std::string text = rng() % 2 ? "-" : "";
         text += static_cast<char>('1' + rng() % 9);
         const int more = 18 + static_cast<int>(rng() % 30);
-        for (int k = 0; k < more; ++k)
-            text += static_cast<char>('0' + rng() % 10);
+        for (int k = 0; k < more; ++k) text += static_cast<char>('0' + rng() % 10);
         const JsonValue v = read_json(text);
         const NumberParts parts = split_number(text);
         const Significand sig = collect(parts);
@@ -251,8 +236,7 @@ TEST(JsonFloatModel, WrittenFloatsReadBackAsTheModelSays) {
     int moved = 0;
     for (int i = 0; i < 300000; ++i) {
         const double x = std::bit_cast<double>(rng());
-        if (!std::isfinite(x))
-            continue;
+        if (!std::isfinite(x)) continue;
         std::string text;
         tessel::json::write_json_float(x, text);
         const double y = read_json(text).as_float();
@@ -265,8 +249,7 @@ TEST(JsonFloatModel, WrittenFloatsReadBackAsTheModelSays) {
         // Same sign, so the distance of the bit patterns counts units in the last place.
         const auto distance = std::bit_cast<std::int64_t>(y) - std::bit_cast<std::int64_t>(x);
         ASSERT_LE(std::llabs(distance), 2) << text;
-        if (distance != 0)
-            ++moved;
+        if (distance != 0) ++moved;
     }
     EXPECT_GT(moved, 0);
 }
@@ -294,8 +277,7 @@ std::string random_string(std::mt19937_64& rng) {
                                          "itemStyle"};
     std::string s;
     const int n = static_cast<int>(rng() % 8);
-    for (int i = 0; i < n; ++i)
-        s += pieces[rng() % std::size(pieces)];
+    for (int i = 0; i < n; ++i) s += pieces[rng() % std::size(pieces)];
     return s;
 }
 
@@ -305,12 +287,10 @@ double random_exact_float(std::mt19937_64& rng) {
         const double s = static_cast<double>(rng() % 1000000000000000ULL >> (rng() % 50));
         const int e = static_cast<int>(rng() % 45) - 22;
         double x = e >= 0 ? s * power_of_ten(e) : s / power_of_ten(-e);
-        if (rng() % 2)
-            x = -x;
+        if (rng() % 2) x = -x;
         std::string text;
         tessel::json::write_json_float(x, text);
-        if (read_exactly(text))
-            return x;
+        if (read_exactly(text)) return x;
     }
 }
 
@@ -339,8 +319,7 @@ JsonValue random_value(std::mt19937_64& rng, int depth) {
         case 6: {
             JsonArray items;
             const int n = static_cast<int>(rng() % 6);
-            for (int i = 0; i < n; ++i)
-                items.push_back(random_value(rng, depth - 1));
+            for (int i = 0; i < n; ++i) items.push_back(random_value(rng, depth - 1));
             return JsonValue::array(std::move(items));
         }
         default: {

@@ -24,8 +24,7 @@ using tessel::json::to_json;
 
 std::vector<std::string> keys_of(const JsonObject& object) {
     std::vector<std::string> keys;
-    for (const JsonMember& member : object)
-        keys.push_back(member.key);
+    for (const JsonMember& member : object) keys.push_back(member.key);
     return keys;
 }
 
@@ -220,8 +219,7 @@ TEST(JsonObject, RandomEditsMatchAnOrderedListModel) {
         }
         const JsonObject copy = object;
         EXPECT_TRUE(copy == object);
-        for (const auto& [key, value] : model)
-            EXPECT_EQ(copy.find(key)->number_as_double(), value);
+        for (const auto& [key, value] : model) EXPECT_EQ(copy.find(key)->number_as_double(), value);
     }
 }
 

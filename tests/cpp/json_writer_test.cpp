@@ -39,8 +39,7 @@ std::string string_text(std::string_view s) {
 // The float form assembled with string operations from the shortest
 // scientific digits of std::to_chars.
 std::string reference_float_text(double x) {
-    if (x == 0)
-        return std::signbit(x) ? "-0.0" : "0.0";
+    if (x == 0) return std::signbit(x) ? "-0.0" : "0.0";
     char shortest[64];
     std::to_chars_result r =
         std::to_chars(shortest, shortest + sizeof shortest, x, std::chars_format::scientific);
@@ -67,8 +66,7 @@ std::string reference_float_text(double x) {
         }
     } else {
         out += digits.substr(0, 1);
-        if (n > 1)
-            out += "." + digits.substr(1);
+        if (n > 1) out += "." + digits.substr(1);
         out += e < 0 ? "e-" : "e+";
         out += std::to_string(std::abs(e));
     }
@@ -156,10 +154,8 @@ TEST(JsonWriter, FloatFormMatchesIndependentReference) {
                 x = static_cast<double>(rng() >> 11) * 0x1p-53 * 1000;
                 break;
         }
-        if (!std::isfinite(x))
-            continue;
-        if (rng() % 2)
-            x = -x;
+        if (!std::isfinite(x)) continue;
+        if (rng() % 2) x = -x;
         ASSERT_EQ(float_text(x), reference_float_text(x)) << std::hexfloat << x;
     }
 }
@@ -177,8 +173,7 @@ TEST(JsonWriter, StringEscapes) {
     // Many escapes make the text grow well past the room first reserved.
     const std::string controls(1000, '\x01');
     std::string expected = "\"";
-    for (int i = 0; i < 1000; ++i)
-        expected += "\\u0001";
+    for (int i = 0; i < 1000; ++i) expected += "\\u0001";
     EXPECT_EQ(string_text(controls), expected + "\"");
 }
 
@@ -204,8 +199,7 @@ TEST(JsonWriter, WriteAppends) {
 
 TEST(JsonWriter, DeepNesting) {
     JsonValue v = JsonValue::from_unsigned(0);
-    for (int i = 0; i < 127; ++i)
-        v = JsonValue::array({std::move(v)});
+    for (int i = 0; i < 127; ++i) v = JsonValue::array({std::move(v)});
     EXPECT_EQ(to_json(v), std::string(127, '[') + "0" + std::string(127, ']'));
 }
 
