@@ -389,11 +389,32 @@ JsonValue JsonValue::object(JsonObject o) noexcept {
     return v;
 }
 
-void JsonValue::wrong_kind(Kind wanted) const {
-    std::string message = "JSON value of kind ";
-    message += kind_name(kind_);
-    message += " used as ";
-    message += kind_name(wanted);
+namespace {
+
+// Finer than kind_name: the three number kinds apart.
+std::string_view kind_description(Kind kind) noexcept {
+    switch (kind) {
+        case Kind::Unsigned: return "an unsigned integer";
+        case Kind::Negative: return "a negative integer";
+        case Kind::Float: return "a float";
+        case Kind::Null: return "null";
+        case Kind::Bool: return "a boolean";
+        case Kind::String: return "a string";
+        case Kind::Array: return "an array";
+        case Kind::Object: return "an object";
+    }
+    return "null";
+}
+
+}  // namespace
+
+void JsonValue::wrong_kind(Kind wanted) const { wrong_kind(kind_description(wanted)); }
+
+void JsonValue::wrong_kind(std::string_view wanted) const {
+    std::string message = "JSON value is ";
+    message += kind_description(kind_);
+    message += ", not ";
+    message += wanted;
     throw InternalFailure(message);
 }
 
@@ -426,7 +447,7 @@ double JsonValue::number_as_double() const {
         case Kind::Float:
             return float_;
         default:
-            wrong_kind(Kind::Float);
+            wrong_kind("a number");
     }
 }
 

@@ -172,6 +172,7 @@ private:
     void move_heap_from(JsonValue& other) noexcept;
     JsonValue& move_assign_heap(JsonValue& other) noexcept;
     [[noreturn]] void wrong_kind(Kind wanted) const;
+    [[noreturn]] void wrong_kind(std::string_view wanted) const;
 
     Kind kind_;
     union {

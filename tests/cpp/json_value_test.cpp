@@ -104,6 +104,11 @@ TEST(JsonValue, WrongKindAccessThrowsInternalFailure) {
     // Integers are not floats and the reverse.
     EXPECT_THROW(JsonValue::from_unsigned(1).as_float(), tessel::InternalFailure);
     EXPECT_THROW(JsonValue::from_double(1.0).as_unsigned(), tessel::InternalFailure);
+    try {
+        JsonValue::from_double(1.0).as_unsigned();
+    } catch (const tessel::InternalFailure& e) {
+        EXPECT_STREQ(e.what(), "JSON value is a float, not an unsigned integer");
+    }
 }
 
 TEST(JsonValue, MemberLooksIntoObjectsOnly) {
