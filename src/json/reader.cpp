@@ -132,6 +132,10 @@ public:
 
 private:
     static constexpr int kDepthBudget = 128;
+    // Arrays up to this many elements gather them on the shared stack and are
+    // allocated once at their final size; longer ones (data arrays) then grow
+    // on their own, which spares the stack a large copy of them.
+    static constexpr std::size_t kLargeArray = 256;
 
     // Reports an error positioned after the bytes before `consumed_end`: the
     // line of the last consumed byte and the count of consumed bytes on it.
@@ -213,8 +217,8 @@ private:
         ++p_;
     }
 
-    // The elements of all arrays being read wait on one shared stack, so each
-    // array is allocated once, at its final size.
+    // The elements of the arrays being read wait on one shared stack, so a
+    // short array is allocated once, at its final size.
     JsonValue read_array() {
         enter_container();
         skip_whitespace();
@@ -225,10 +229,20 @@ private:
             return JsonValue::array();
         }
         const std::size_t base = pending_.size();
+        JsonArray large;  // takes over once the array outgrows its share of the stack
         for (;;) {
             // Numbers, the bulk of data arrays, skip the general dispatch.
             const char c = *p_;
-            pending_.push_back(c == '-' || is_digit(c) ? read_number() : read_value());
+            JsonValue element = c == '-' || is_digit(c) ? read_number() : read_value();
+            if (large.empty() && pending_.size() - base < kLargeArray) {
+                pending_.push_back(std::move(element));
+            } else {
+                if (large.empty()) {
+                    large.reserve(2 * kLargeArray);
+                    take_pending(base, large);
+                }
+                large.push_back(std::move(element));
+            }
             skip_whitespace();
             if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
             if (*p_ == ']') break;
@@ -240,10 +254,18 @@ private:
         }
         ++p_;
         ++depth_;
+        if (large.empty()) {
+            large.reserve(pending_.size() - base);
+            take_pending(base, large);
+        }
+        return JsonValue::array(std::move(large));
+    }
+
+    // Moves the pending values from `base` on to the end of `into`.
+    void take_pending(std::size_t base, JsonArray& into) {
         const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(base);
-        JsonArray elements(std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
+        into.insert(into.end(), std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
         pending_.erase(first, pending_.end());
-        return JsonValue::array(std::move(elements));
     }
 
     // Members wait on a shared stack too; each object is allocated once and

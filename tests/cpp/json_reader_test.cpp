@@ -223,6 +223,24 @@ TEST(JsonReader, WhitespaceAroundTokens) {
     EXPECT_EQ(round_trip("[ ]"), "[]");
 }
 
+TEST(JsonReader, LongArraysKeepTheirElementsInOrder) {
+    // Short arrays and long ones (which grow on their own) nested in each other.
+    for (const int n : {255, 256, 257, 1000, 5000}) {
+        std::string text = "[";
+        for (int i = 0; i < n; ++i) {
+            if (i > 0) text += ",";
+            text += i % 7 == 0 ? "[" + std::to_string(i) + ",[" + std::to_string(-i) + "],{\"k\":[]}]"
+                               : std::to_string(i) + ".5";
+        }
+        text += "]";
+        const JsonValue v = read_json(text);
+        ASSERT_EQ(v.as_array().size(), static_cast<std::size_t>(n));
+        EXPECT_EQ(to_json(v), text);
+        const std::string nested = "[" + text + "," + text + "]";
+        EXPECT_EQ(round_trip(nested), nested);
+    }
+}
+
 TEST(JsonReader, RepeatedKeysKeepFirstPositionAndLastValue) {
     EXPECT_EQ(round_trip(R"({"b":1,"a":2,"b":3})"), R"({"b":3,"a":2})");
     EXPECT_EQ(round_trip(R"({"a":{"x":1},"a":[2]})"), R"({"a":[2]})");
