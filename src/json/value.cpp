@@ -229,7 +229,7 @@ const JsonValue* JsonObject::find(std::string_view key) const noexcept {
 JsonValue& JsonObject::append(std::string_view key, JsonValue&& value) {
     members_.push_back(JsonMember{std::string(key), std::move(value)});
     if (index_) {
-        index_->add(key, members_.size() - 1);
+        index_->add(members_.back().key, members_.size() - 1);
     } else if (members_.size() > kLinearScanLimit) {
         index_ = std::make_unique<detail::KeyIndex>(members_);
     }
