@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "chart/ecdf_input.hpp"
+#include "chart/ecdf_option.hpp"
 #include "module/convert.hpp"
 #include "module/detach.hpp"
 #include "module/functions.hpp"
@@ -76,7 +77,15 @@ PyObject* build_ecdf_option_json(const Args& args) {
     for (std::size_t i = 0; i < 10; ++i) {
         *fields[i] = convert_argument(names.params[i], [&] { return to_text(args[i + 1]); });
     }
-    throw tessel::InternalFailure("build_ecdf_option_json is not available yet");
+    // The views into the text arguments stay valid while detached: the caller
+    // holds those str objects for the whole call.
+    std::string json;
+    {
+        Detached detached;
+        json = chart::build_ecdf_option_json(series, texts);
+    }
+    return Ref::steal(check(PyUnicode_FromStringAndSize(json.data(), static_cast<Py_ssize_t>(json.size()))))
+        .release();
 }
 
 }  // namespace tessel::py
