@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "chart/json_float_text.hpp"
 #include "json/writer.hpp"
 
 namespace tessel::chart {
@@ -11,25 +12,22 @@ namespace {
 using json::JsonMember;
 using json::JsonValue;
 
-// Longest float text ("-1.7976931348623157e+308") plus its separator.
-constexpr std::size_t max_number_bytes = 25;
 // Bytes of everything but the data for a chart-sized tree; a wrong guess only
 // costs a reallocation.
 constexpr std::size_t tree_bytes_guess = 4096;
 
 std::size_t data_bytes_bound(const FlatPoints& points) {
-    return 2 + points.coords.size() * max_number_bytes + points.size() * 3;
+    return 2 + points.coords.size() * (max_json_float_bytes + 1) + points.size() * 3;
 }
 
 // The json writer's entry points take time in proportion to the text already
 // in their target (they resize it on entry), so they never write into the
 // large output: tree text is gathered in a short buffer that is moved over
-// whenever it grows or data follows, and each number goes through a tiny one.
+// whenever it grows or data follows.
 class DocumentWriter {
 public:
     explicit DocumentWriter(std::string& out) : out_(out) {
         pending_.reserve(pending_limit * 2);
-        number_.reserve(128);
     }
     DocumentWriter(const DocumentWriter&) = delete;
     DocumentWriter& operator=(const DocumentWriter&) = delete;
@@ -47,33 +45,41 @@ public:
         if (pending_.size() >= pending_limit) flush();
     }
 
+    // Gathered in a stack buffer and appended a few kilobytes at a time.
     void data_items(const FlatPoints& points) {
         flush();
-        out_ += '[';
+        char chunk[4096];
+        char* p = chunk;
+        // Room for a separator, the formatter, and the marks closing a point and opening the next.
+        constexpr std::ptrdiff_t room = json_float_room + 8;
+        auto make_room = [&] {
+            if (chunk + sizeof chunk - p < room) {
+                out_.append(chunk, static_cast<std::size_t>(p - chunk));
+                p = chunk;
+            }
+        };
+        *p++ = '[';
         std::size_t begin = 0;
         const double* coords = points.coords.data();
         for (std::size_t i = 0; i < points.size(); ++i) {
-            if (i != 0) out_ += ',';
-            out_ += '[';
+            make_room();
+            if (i != 0) *p++ = ',';
+            *p++ = '[';
             const std::size_t end = points.ends[i];
             for (std::size_t j = begin; j < end; ++j) {
-                if (j != begin) out_ += ',';
-                number(coords[j]);
+                make_room();
+                if (j != begin) *p++ = ',';
+                p = format_json_float(coords[j], p);
             }
-            out_ += ']';
+            *p++ = ']';
             begin = end;
         }
-        out_ += ']';
+        *p++ = ']';
+        out_.append(chunk, static_cast<std::size_t>(p - chunk));
     }
 
 private:
     static constexpr std::size_t pending_limit = 512;
-
-    void number(double x) {
-        number_.clear();
-        json::write_json_float(x, number_);
-        out_.append(number_);
-    }
 
     void flush() {
         out_.append(pending_);
@@ -82,7 +88,6 @@ private:
 
     std::string& out_;
     std::string pending_;
-    std::string number_;
 };
 
 void write_series_element(const JsonValue& element, const FlatPoints& data, DocumentWriter& writer) {
