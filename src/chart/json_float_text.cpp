@@ -124,10 +124,10 @@ Product192 multiply(Significand128 g, std::uint64_t factor) noexcept {
             (middle << 64) | static_cast<std::uint64_t>(low)};
 }
 
-// g * 2^shift for shift in [1, 5].
+// g * 2^shift for shift in [1, 5], in 64-bit steps (the shift stays below 64).
 Product192 shifted(Significand128 g, int shift) noexcept {
-    const u128 whole = (static_cast<u128>(g.hi) << 64) | g.lo;
-    return {g.hi >> (64 - shift), whole << shift};
+    const std::uint64_t middle = (g.hi << shift) | (g.lo >> (64 - shift));
+    return {g.hi >> (64 - shift), (static_cast<u128>(middle) << 64) | (g.lo << shift)};
 }
 
 Product192 plus(Product192 a, Product192 b) noexcept {
@@ -170,7 +170,8 @@ ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
     // shifted, so one multiplication gives all three exactly.
     const Product192 value = multiply(g, (4 * c) << h);
     const Product192 half_step = shifted(g, h + 1);
-    const std::uint64_t vbl = round_to_odd(minus(value, lower_closer ? shifted(g, h) : half_step));
+    const Product192 lower_step = shifted(g, lower_closer ? h : h + 1);
+    const std::uint64_t vbl = round_to_odd(minus(value, lower_step));
     const std::uint64_t vb = round_to_odd(value);
     const std::uint64_t vbr = round_to_odd(plus(value, half_step));
     const std::uint64_t lower = vbl + (bounds_included ? 0 : 1);
@@ -259,10 +260,10 @@ struct Spelled {
 
 // For 0 < digits < 10^17, with value digits * 10^exponent.
 Spelled spell(std::uint64_t digits, int exponent) noexcept {
-    const auto first = static_cast<std::uint32_t>(digits / 10000000000000000);  // 0 to 9
-    const std::uint64_t rest = digits % 10000000000000000;
-    const std::uint64_t middle = eight_digits(static_cast<std::uint32_t>(rest / 100000000));
-    const std::uint64_t last = eight_digits(static_cast<std::uint32_t>(rest % 100000000));
+    const std::uint64_t high = digits / 100000000;  // below 10^9
+    const auto first = static_cast<std::uint32_t>(high / 100000000);  // 0 to 9
+    const std::uint64_t middle = eight_digits(static_cast<std::uint32_t>(high % 100000000));
+    const std::uint64_t last = eight_digits(static_cast<std::uint32_t>(digits % 100000000));
     const u128 block = text_block(middle + ascii_zeros, last + ascii_zeros);
     const int trailing = last != 0 ? trailing_zero_digits(last)
                          : middle != 0 ? 8 + trailing_zero_digits(middle)

@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chart/ecdf_input.hpp"
@@ -39,6 +42,41 @@ void append_point(PyObject* point, std::vector<double>& coords) {
     for_each_item(point, [&](PyObject* number) { coords.push_back(to_float(number)); });
 }
 
+// Reads the points of an exact list of exact lists of exact floats (what
+// compute_ecdf returns) without calling back into Python, so the lists cannot
+// change while they are read. False, with nothing kept, at the first point of
+// another shape: the general conversion then reads them all.
+bool read_float_points(PyObject* points, chart::EcdfSeriesInput& entry) {
+#ifdef Py_GIL_DISABLED
+    (void)points;
+    (void)entry;
+    return false;  // other threads may resize the lists: only the general path is safe
+#else
+    if (!PyList_CheckExact(points)) return false;
+    const Py_ssize_t n = PyList_GET_SIZE(points);
+    entry.point_ends.resize(static_cast<std::size_t>(n));
+    entry.coords.reserve(2 * static_cast<std::size_t>(n));
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        PyObject* point = PyList_GET_ITEM(points, i);
+        if (!PyList_CheckExact(point)) break;
+        const Py_ssize_t m = PyList_GET_SIZE(point);
+        Py_ssize_t j = 0;
+        for (; j < m; ++j) {
+            PyObject* number = PyList_GET_ITEM(point, j);
+            if (!PyFloat_CheckExact(number)) break;
+            entry.coords.push_back(PyFloat_AS_DOUBLE(number));
+        }
+        if (j != m) break;
+        entry.point_ends[static_cast<std::size_t>(i)] = entry.coords.size();
+        if (i + 1 == n) return true;
+    }
+    if (n == 0) return true;
+    entry.coords.clear();
+    entry.point_ends.clear();
+    return false;
+#endif
+}
+
 chart::EcdfSeriesInput to_series_entry(PyObject* obj) {
     if (!PyTuple_Check(obj)) throw tessel::TypeError(wrong_type_message(obj, "tuple"));
     const Py_ssize_t length = PyTuple_GET_SIZE(obj);
@@ -47,20 +85,46 @@ chart::EcdfSeriesInput to_series_entry(PyObject* obj) {
     }
     chart::EcdfSeriesInput entry;
     entry.name = std::string(to_text(PyTuple_GET_ITEM(obj, 0)));
-    for_each_item(
-        PyTuple_GET_ITEM(obj, 1),
-        [&](std::size_t n) {
-            entry.point_ends.reserve(n);
-            entry.coords.reserve(2 * n);
-        },
-        [&](PyObject* point) {
-            append_point(point, entry.coords);
-            entry.point_ends.push_back(entry.coords.size());
-        });
+    PyObject* points = PyTuple_GET_ITEM(obj, 1);
+    if (!read_float_points(points, entry)) {
+        for_each_item(
+            points,
+            [&](std::size_t n) {
+                entry.point_ends.reserve(n);
+                entry.coords.reserve(2 * n);
+            },
+            [&](PyObject* point) {
+                append_point(point, entry.coords);
+                entry.point_ends.push_back(entry.coords.size());
+            });
+    }
     entry.color = std::string(to_text(PyTuple_GET_ITEM(obj, 2)));
     PyObject* dash = PyTuple_GET_ITEM(obj, 3);
     if (dash != Py_None) entry.dash = to_vector<std::uint32_t>(dash, to_u32);
     return entry;
+}
+
+bool is_ascii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The document holds non-ASCII bytes only where the caller's texts do.
+bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::EcdfTexts& texts) {
+    for (std::string_view text : {texts.title, texts.x_name, texts.x_unit, texts.x_label, texts.bg, texts.axis_color,
+                                  texts.grid_color, texts.font_sans, texts.font_serif, texts.font_mono}) {
+        if (!is_ascii(text)) return false;
+    }
+    return std::all_of(series.begin(), series.end(),
+                       [](const chart::EcdfSeriesInput& s) { return is_ascii(s.name) && is_ascii(s.color); });
+}
+
+// An ASCII text is copied into the str as it is, without the decoder's scan.
+Ref to_str(const std::string& text, bool ascii) {
+    const auto length = static_cast<Py_ssize_t>(text.size());
+    if (!ascii) return Ref::steal(check(PyUnicode_FromStringAndSize(text.data(), length)));
+    Ref str = Ref::steal(check(PyUnicode_New(length, 127)));
+    std::memcpy(PyUnicode_1BYTE_DATA(str.get()), text.data(), text.size());
+    return str;
 }
 
 }  // namespace
@@ -84,8 +148,7 @@ PyObject* build_ecdf_option_json(const Args& args) {
         Detached detached;
         json = chart::build_ecdf_option_json(series, texts);
     }
-    return Ref::steal(check(PyUnicode_FromStringAndSize(json.data(), static_cast<Py_ssize_t>(json.size()))))
-        .release();
+    return to_str(json, all_ascii(series, texts)).release();
 }
 
 }  // namespace tessel::py
