@@ -38,33 +38,6 @@ EcdfSeriesInput curve(std::string name, const std::vector<std::vector<double>>& 
     return s;
 }
 
-const std::string example_head =
-    R"j({"title":[{"text":"T","textStyle":{"color":"#333333","fontWeight":500,"fontFamily":"serif","fontSize":32.0},"left":0,"top":0}],)j"
-    R"j("animation":false,)j"
-    R"j("tooltip":{"trigger":"axis","padding":[10.0,14.0],"backgroundColor":"#ffffff","borderColor":"#333333","borderWidth":1.25,"extraCssText":"border-radius:0; box-shadow:none; min-width:210px;","textStyle":{"color":"#333333"},"axisPointer":{"type":"line","lineStyle":{"color":"#333333","type":[2,4],"width":1,"opacity":0.55},"label":{"show":false}}},)j"
-    R"j("legend":{"top":12,"right":0,"itemGap":22.0,"itemWidth":24.0,"itemHeight":8.0,"textStyle":{"color":"#333333","fontFamily":"sans-serif","fontSize":15.0}},)j"
-    R"j("grid":{"left":76,"top":64,"right":28,"containLabel":false},)j"
-    R"j("xAxis":{"type":"value","name":"Distance","nameLocation":"middle","nameTextStyle":{"color":"#333333","fontFamily":"monospace","fontSize":14.0},"nameGap":38.0,"min":0,"splitNumber":5.0,"axisLabel":{"fontFamily":"monospace","fontSize":16.0,"color":"#333333"},"axisTick":{"length":6.0,"lineStyle":{"color":"#333333","width":1.25}},"splitLine":{"show":false},"axisLine":{"lineStyle":{"color":"#333333","width":1.5}}},)j"
-    R"j("yAxis":{"type":"value","name":"F(X)","nameLocation":"middle","nameTextStyle":{"color":"#333333","fontFamily":"monospace","fontSize":14.0},"nameGap":56.0,"min":0,"max":1,"interval":0.2,"axisLabel":{"fontFamily":"monospace","fontSize":16.0,"color":"#333333"},"axisTick":{"length":6.0,"lineStyle":{"color":"#333333","width":1.25}},"splitLine":{"lineStyle":{"color":"#dddddd","width":1.0,"type":[2,5]}},"axisLine":{"lineStyle":{"color":"#333333","width":1.5}},"nameRotate":90},)j"
-    R"j("backgroundColor":"#ffffff",)j";
-const std::string example_tail =
-    R"j("textStyle":{"fontFamily":"sans-serif","color":"#333333"},"_meta":{"xUnit":"km","xLabel":"Distance (km)"}})j";
-
-TEST(ChartEcdfOption, WorkedExampleAndItsDashedVariant) {
-    const std::vector<EcdfSeriesInput> solid = {curve("A", {{1.0, 0.5}, {2.0, 1.0}}, "#1f77b4", std::nullopt)};
-    EXPECT_EQ(build_ecdf_option_json(solid, example_texts),
-              example_head +
-                  R"j("series":[{"type":"line","name":"A","showSymbol":false,"lineStyle":{"color":"#1f77b4","width":2.4,"cap":"round","join":"round"},"smooth":0.35,"z":2,"data":[[1.0,0.5],[2.0,1.0]],"legendIcon":"path://M0,4 L24,4","emphasis":{"lineStyle":{"width":2.4}}}],)j" +
-                  example_tail);
-    const std::vector<EcdfSeriesInput> dashed = {
-        curve("A", {{1.0, 0.5}, {2.0, 1.0}}, "#1f77b4", std::vector<std::uint32_t>{6, 4})};
-    EXPECT_EQ(build_ecdf_option_json(dashed, example_texts),
-              example_head +
-                  R"j("series":[{"type":"line","name":"A","showSymbol":false,"lineStyle":{"color":"#1f77b4","width":2.4,"type":[6,4],"cap":"round","join":"round"},"smooth":0.35,"z":2,"data":[[1.0,0.5],[2.0,1.0]],"legendIcon":"path://M0,4 L6,4 M10,4 L16,4 M20,4 L24,4","emphasis":{"lineStyle":{"width":2.4}}}],)j" +
-                  example_tail);
-    EXPECT_EQ(build_ecdf_option_json({}, example_texts), example_head + example_tail);
-}
-
 // The flat data written in place of the stand-ins gives the text of the whole
 // tree with the data as ordinary arrays.
 TEST(ChartEcdfOption, FlatDataMatchesTheTreeWithItsArrays) {
