@@ -42,10 +42,25 @@ void append_point(PyObject* point, std::vector<double>& coords) {
     for_each_item(point, [&](PyObject* number) { coords.push_back(to_float(number)); });
 }
 
+#ifndef Py_GIL_DISABLED
+// Appends the numbers of `point` when it is an exact list of exact floats.
+bool append_float_list(PyObject* point, std::vector<double>& coords) {
+    if (!PyList_CheckExact(point)) return false;
+    const Py_ssize_t m = PyList_GET_SIZE(point);
+    for (Py_ssize_t j = 0; j < m; ++j) {
+        PyObject* number = PyList_GET_ITEM(point, j);
+        if (!PyFloat_CheckExact(number)) return false;
+        coords.push_back(PyFloat_AS_DOUBLE(number));
+    }
+    return true;
+}
+#endif
+
 // Reads the points of an exact list of exact lists of exact floats (what
-// compute_ecdf returns) without calling back into Python, so the lists cannot
-// change while they are read. False, with nothing kept, at the first point of
-// another shape: the general conversion then reads them all.
+// compute_ecdf returns) with borrowed references and without calling back
+// into Python, so the lists cannot change while they are read. False, with
+// nothing kept, at the first point of another shape: the general conversion
+// then reads them all.
 bool read_float_points(PyObject* points, chart::EcdfSeriesInput& entry) {
 #ifdef Py_GIL_DISABLED
     (void)points;
@@ -57,23 +72,14 @@ bool read_float_points(PyObject* points, chart::EcdfSeriesInput& entry) {
     entry.point_ends.resize(static_cast<std::size_t>(n));
     entry.coords.reserve(2 * static_cast<std::size_t>(n));
     for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* point = PyList_GET_ITEM(points, i);
-        if (!PyList_CheckExact(point)) break;
-        const Py_ssize_t m = PyList_GET_SIZE(point);
-        Py_ssize_t j = 0;
-        for (; j < m; ++j) {
-            PyObject* number = PyList_GET_ITEM(point, j);
-            if (!PyFloat_CheckExact(number)) break;
-            entry.coords.push_back(PyFloat_AS_DOUBLE(number));
+        if (!append_float_list(PyList_GET_ITEM(points, i), entry.coords)) {
+            entry.coords.clear();
+            entry.point_ends.clear();
+            return false;
         }
-        if (j != m) break;
         entry.point_ends[static_cast<std::size_t>(i)] = entry.coords.size();
-        if (i + 1 == n) return true;
     }
-    if (n == 0) return true;
-    entry.coords.clear();
-    entry.point_ends.clear();
-    return false;
+    return true;
 #endif
 }
 
