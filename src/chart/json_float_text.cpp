@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace tessel::chart {
@@ -104,8 +105,8 @@ constexpr auto pow10_table = make_pow10_table();
 // Shortest digits: the candidates are the multiples of 10^(k+1) and of 10^k
 // next to x, with 10^k at most the width of the interval of reals that read
 // back as x. The value and the bounds of that interval are scaled by 10^-k
-// with one 128-bit multiplication each; rounding the product to odd keeps
-// every comparison below exact.
+// with a 128-bit approximation of that power; rounding the products to odd
+// keeps every comparison below exact.
 
 constexpr int floor_log10_pow2(int e) { return (e * 1262611) >> 22; }
 constexpr int floor_log10_three_quarters_pow2(int e) { return (e * 1262611 - 524031) >> 22; }
@@ -145,6 +146,15 @@ std::uint64_t round_to_odd(Product192 p) noexcept {
     return p.high | (static_cast<std::uint64_t>(p.low >> 64) > 1 ? 1 : 0);
 }
 
+// x = digits * 10^exponent, digits below 10^17 with possibly trailing zeros.
+struct ShortestDecimal {
+    std::uint64_t digits;
+    int exponent;
+};
+
+// The shortest digits that read back as the positive finite double of these
+// bits (the nearest of them when several have that length, the even one on
+// a tie).
 ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
     const int biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
@@ -276,15 +286,6 @@ Spelled spell(std::uint64_t digits, int exponent) noexcept {
 }
 
 }  // namespace
-
-ShortestDecimal shortest_decimal(double x) noexcept {
-    ShortestDecimal d = shortest_with_trailing_zeros(std::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63));
-    while (d.digits % 10 == 0) {
-        d.digits /= 10;
-        ++d.exponent;
-    }
-    return d;
-}
 
 char* format_json_float(double x, char* out) noexcept {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);

@@ -2,11 +2,10 @@
 // The JSON float form of a double (json/writer.hpp), formatted into a
 // caller's buffer. The data of a chart is written one coordinate at a time,
 // hundreds of thousands of them per call, so this form avoids a string target
-// and finds the shortest round-trip digits with one 128-bit multiplication
-// per bound instead of the general conversion of the standard library. Its
+// and finds the shortest round-trip digits with one 128-bit multiplication per
+// value instead of the general conversion of the standard library. Its
 // text is the writer's, byte for byte.
 #include <cstddef>
-#include <cstdint>
 
 namespace tessel::chart {
 
@@ -19,15 +18,5 @@ inline constexpr std::size_t json_float_room = 40;
 // Writes the text of x at `out`, which has room for json_float_room bytes,
 // and returns its end. NaN and the infinities give "null".
 char* format_json_float(double x, char* out) noexcept;
-
-// The shortest decimal digits that read back as x (the one nearest to x when
-// several have that length, the even one on a tie) with the power of ten of
-// the last digit: x = digits * 10^exponent. For finite x > 0; digits has no
-// trailing zero.
-struct ShortestDecimal {
-    std::uint64_t digits;
-    int exponent;
-};
-ShortestDecimal shortest_decimal(double x) noexcept;
 
 }  // namespace tessel::chart
