@@ -242,15 +242,15 @@ def heatmap_chart(log: ActivityLog) -> str:
                     "activity_heatmap")
     option.update({
         "tooltip": {"position": "top"},
-        "grid": {"left": 110, "right": 96, "top": 88, "bottom": 96},
-        "xAxis": _category_axis(labels, "Start time", splitArea={"show": True},
+        "grid": {"left": 110, "right": 96, "top": 88, "bottom": 58},
+        "xAxis": _category_axis(labels, "Start time",
                                 axisLabel={"fontFamily": FONT_MONO, "color": INK, "interval": 2}),
         # Monday on top, as in the SVG fallback.
-        "yAxis": _category_axis(list(WEEKDAYS), "", inverse=True, splitArea={"show": True}),
-        "visualMap": {"type": "continuous", "min": 0, "calculable": True, "orient": "horizontal",
-                      "left": "center", "bottom": 4, "itemHeight": 240,
+        "yAxis": _category_axis(list(WEEKDAYS), "", inverse=True),
+        "visualMap": {"type": "continuous", "min": 0, "calculable": True, "orient": "vertical",
+                      "right": 8, "top": "middle", "itemWidth": 14, "itemHeight": 260,
                       "textStyle": {"fontFamily": FONT_MONO, "color": INK},
-                      "inRange": {"color": ["#f5f5f5", "#9bb5d4", "#37649f"]}},
+                      "inRange": {"color": ["#eef1f5", "#9bb5d4", "#37649f"]}},
         "series": [{"type": "heatmap", "name": "Trips", "label": {"show": False},
                     "emphasis": {"itemStyle": {"borderColor": INK, "borderWidth": 1}}}],
     })
@@ -349,7 +349,7 @@ body { margin: 24px; background: #f1efe9; color: #26292e;
 h1 { font-family: 'DejaVu Serif', Georgia, serif; font-weight: 500; margin: 0 0 4px; }
 h2 { font-family: 'DejaVu Serif', Georgia, serif; font-weight: 500; margin: 32px 0 4px; }
 p { margin: 4px 0 12px; max-width: 70em; }
-.pair { display: flex; flex-wrap: wrap; gap: 16px; }
+.pair { display: flex; flex-wrap: wrap; gap: 16px; align-items: flex-start; }
 figure { margin: 0; }
 figcaption { font-size: 13px; margin: 0 0 4px; color: #5a5f66; }
 .live, .fallback img, .refused { width: 960px; height: 540px; background: #fbfaf6;
