@@ -10,7 +10,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import run_demo
+from echarts_support import run_demo
 from tessel_vis import demo
 
 # What works here as root, without a display, a GPU or a network.

@@ -11,7 +11,7 @@ from pathlib import Path
 import numpy as np
 import pytest
 
-from conftest import run_demo
+from echarts_support import run_demo
 from tessel_vis import _core, demo
 
 REFUSAL = "SVG rendering is not supported for chart type stvd_comparison"
