@@ -361,20 +361,35 @@ figcaption { font-size: 13px; margin: 0 0 4px; color: #5a5f66; }
 code { font-family: 'DejaVu Sans Mono', Menlo, monospace; }
 """
 
-# Draws every chart whose option is embedded in the page. Page errors are
-# shown in the status line, so a broken chart is visible without a console.
+# Runs first, in the head: any script error and any file that fails to load
+# (echarts.js above all) is kept for the status line and said on the console.
+HEAD_SCRIPT = """
+window.pageProblems = [];
+window.addEventListener('error', function (e) {
+  var text = e.target && e.target !== window ? 'could not load ' + (e.target.src || e.target.href)
+                                             : 'page error: ' + e.message;
+  window.pageProblems.push(text);
+  console.error(text);
+}, true);
+"""
+
+# Draws every chart whose option is embedded in the page, then says in the
+# status line what happened, so a broken chart is visible without a console.
 PAGE_SCRIPT = """
 (function () {
   var status = document.getElementById('status');
-  function problem(text) {
-    status.className = 'problem';
-    status.textContent = (status.dataset.problems ? status.textContent + ' | ' : '') + text;
-    status.dataset.problems = '1';
+  function report(drawn) {
+    if (window.pageProblems.length) {
+      status.className = 'problem';
+      status.textContent = window.pageProblems.join(' | ');
+    } else {
+      status.textContent = 'ECharts ' + echarts.version + ': ' + drawn + ' charts drawn live.';
+    }
   }
-  window.addEventListener('error', function (e) { problem('page error: ' + e.message); });
   if (typeof echarts === 'undefined') {
-    problem('ECharts is not loaded: put echarts.js beside this page (./dev demo does) to see the live '
-            + 'charts; the SVG fallbacks are shown on the right.');
+    window.pageProblems.push('ECharts is not loaded: put echarts.js beside this page (./dev demo does) '
+                             + 'to see the live charts; the SVG fallbacks are shown on the right.');
+    report(0);
     return;
   }
   // The data items carry the trip counts; the tooltips show them.
@@ -394,9 +409,7 @@ PAGE_SCRIPT = """
     echarts.init(el, null, {renderer: 'svg'}).setOption(option);
     drawn += 1;
   });
-  if (!status.dataset.problems) {
-    status.textContent = 'ECharts ' + echarts.version + ': ' + drawn + ' charts drawn live.';
-  }
+  report(drawn);
 })();
 """
 
@@ -412,6 +425,7 @@ def write_page(charts: list[ChartFiles], path: Path, log_summary: str, echarts_s
         '<html lang="en"><head><meta charset="utf-8">',
         "<title>tessel_vis gallery</title>",
         f"<style>{PAGE_STYLE}</style>",
+        f"<script>{HEAD_SCRIPT}</script>",
         "</head><body>",
         "<h1>tessel_vis gallery</h1>",
         f"<p>{html.escape(log_summary)}. Each chart is drawn live by ECharts from its option "

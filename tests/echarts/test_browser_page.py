@@ -76,10 +76,20 @@ def test_page_screenshot(chromium, page, tmp_path):
     assert len(png) > 50_000  # four charts and four pictures, not a blank page
 
 
-def test_console_errors_are_caught(chromium, page, tmp_path):
-    # The check above must be able to fail: a page whose script throws.
-    broken = page.with_name("broken.html")
-    broken.write_text(page.read_text(encoding="utf-8").replace(
-        "var drawn = 0;", "console.error('deliberate'); var drawn = 0;"), encoding="utf-8")
+@pytest.mark.parametrize("breakage, expected", [
+    ("script_error", "deliberate"),
+    ("echarts_missing", "could not load"),
+])
+def test_page_problems_reach_the_console_and_the_status(chromium, page, tmp_path, breakage, expected):
+    # The clean console above means something only if these are caught.
+    broken = tmp_path / "site" / "index.html"
+    broken.parent.mkdir()
+    text = page.read_text(encoding="utf-8")
+    if breakage == "script_error":
+        text = text.replace("var drawn = 0;", "console.error('deliberate'); var drawn = 0;")
+        shutil.copyfile(page.with_name("echarts.js"), broken.with_name("echarts.js"))
+    broken.write_text(text, encoding="utf-8")  # without echarts.js beside it in the second case
     run = run_chromium(chromium, tmp_path / "profile", "--dump-dom", broken.as_uri())
-    assert any("deliberate" in line for line in console_lines(run))
+    assert any(expected in line for line in console_lines(run)), run.stderr[-3000:]
+    if breakage == "echarts_missing":
+        assert '<p id="status" class="problem"' in run.stdout and "ECharts is not loaded" in run.stdout
