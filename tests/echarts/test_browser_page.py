@@ -17,7 +17,7 @@ from tessel_vis import demo
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
                   "--disable-dev-shm-usage", "--hide-scrollbars"]
-WINDOW = (2040, 2700)
+WINDOW = (2040, 2900)
 
 # Chromium logs every console call of the page as "...:CONSOLE..." on stderr.
 CONSOLE_LINE = re.compile(r":CONSOLE[:(]")
