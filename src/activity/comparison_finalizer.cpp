@@ -30,22 +30,46 @@ void check_dimensions(const ComparisonData& data) {
 // [{"value":…,"itemStyle":{"color":…,"opacity":…},"count":…},…] of row i.
 void write_comparison_data(const void* context, std::size_t i, TextWriter& text) {
     const ComparisonData& data = *static_cast<const ComparisonData*>(context);
-    std::string opacity;
+    // The end of every item style of the row: ',"opacity":…}'.
+    std::string style_end = ",\"opacity\":";
     {
-        TextWriter opacity_text(opacity);
+        TextWriter opacity_text(style_end);
         opacity_text.float_number(data.opacities[i]);
+        opacity_text.put('}');
     }
+    // Room for an item besides its colour and style end: the punctuation, a
+    // direct value (24 bytes) and a count (20).
+    constexpr std::size_t kItemRoom = 96;
     const CountRow& counts = data.counts[i];
     text.put('[');
     for (std::size_t j = 0; j < data.percentages.cols; ++j) {
+        const std::string_view color = data.colors[j];
+        const double percentage = data.percentages.at(i, j);
+        double z;
+        if (text::direct_hundredths(percentage, z) && text::needs_no_escape(color)) {
+            // The usual item, written in one piece.
+            char* p = text.reserve(kItemRoom + color.size() + style_end.size());
+            if (j != 0) *p++ = ',';
+            p = text::literal(p, "{\"value\":");
+            p = text::hundredths_digits(p, z);
+            p = text::literal(p, ",\"itemStyle\":{\"color\":\"");
+            p = text::copy(p, color.data(), color.size());
+            *p++ = '"';
+            p = text::copy(p, style_end.data(), style_end.size());
+            if (counts[j]) {
+                p = text::literal(p, ",\"count\":");
+                p = text::decimal(p, *counts[j]);
+            }
+            *p++ = '}';
+            text.commit(p);
+            continue;
+        }
         if (j != 0) text.put(',');
         text.put("{\"value\":");
-        text.hundredths(data.percentages.at(i, j));
+        text.hundredths(percentage);
         text.put(",\"itemStyle\":{\"color\":");
-        text.string(data.colors[j]);
-        text.put(",\"opacity\":");
-        text.put(opacity);
-        text.put('}');
+        text.string(color);
+        text.put(style_end);
         if (counts[j]) {
             text.put(",\"count\":");
             text.signed_number(*counts[j]);

@@ -25,15 +25,45 @@ constexpr auto kStringStop = [] {
 constexpr bool is_digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
 constexpr bool is_whitespace(char c) noexcept { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
+// The keys of the objects being copied, innermost last: the first ones in
+// place, more on the heap.
+class KeyStack {
+public:
+    std::size_t size() const noexcept { return size_; }
+    const std::string_view& operator[](std::size_t i) const noexcept {
+        return i < kInline ? inline_[i] : spill_[i - kInline];
+    }
+    void push(std::string_view key) {
+        if (size_ < kInline) {
+            inline_[size_] = key;
+        } else {
+            spill_.push_back(key);
+        }
+        ++size_;
+    }
+    void resize(std::size_t n) {
+        if (n < kInline) {
+            spill_.clear();
+        } else {
+            spill_.resize(n - kInline);
+        }
+        size_ = n;
+    }
+
+private:
+    static constexpr std::size_t kInline = 48;
+    std::string_view inline_[kInline];
+    std::vector<std::string_view> spill_;
+    std::size_t size_ = 0;
+};
+
 // Every copy function starts at the first byte of its value (whitespace
 // skipped) and returns false to give up. Recursion: one level per nested
 // container, at most 127 (the reader's budget).
 class Copier {
 public:
     Copier(std::string_view text, const OptionEdits& edits, TextWriter& out)
-        : p_(text.data()), end_(text.data() + text.size()), edits_(edits), out_(out) {
-        keys_.reserve(32);
-    }
+        : p_(text.data()), end_(text.data() + text.size()), edits_(edits), out_(out) {}
 
     bool run() {
         skip_whitespace();
@@ -51,7 +81,7 @@ private:
 
     void skip_whitespace() noexcept {
         const char* p = p_;
-        while (p != end_ && is_whitespace(*p)) ++p;
+        while (p != end_ && static_cast<unsigned char>(*p) <= ' ' && is_whitespace(*p)) ++p;
         p_ = p;
     }
 
@@ -96,7 +126,7 @@ private:
                 for (std::size_t i = keys_base; i < keys_.size(); ++i) {
                     if (keys_[i] == key) return false;
                 }
-                keys_.push_back(key);
+                keys_.push(key);
                 skip_whitespace();
                 if (p_ == end_ || *p_ != ':') return false;
                 ++p_;
@@ -349,7 +379,7 @@ private:
     const OptionEdits& edits_;
     TextWriter& out_;
     int depth_ = 0;
-    std::vector<std::string_view> keys_;  // keys of the open objects, innermost last
+    KeyStack keys_;
 };
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,15 +24,21 @@ template <class T, class ReadFast>
 bool read_exact_sequence(PyObject* seq, std::vector<T>& out, ReadFast&& read_fast) {
     if (!PyList_CheckExact(seq) && !PyTuple_CheckExact(seq)) return false;
     bool handled = true;
+    bool out_of_memory = false;
 #ifdef Py_BEGIN_CRITICAL_SECTION
     Py_BEGIN_CRITICAL_SECTION(seq);
 #endif
     const Py_ssize_t n = PySequence_Fast_GET_SIZE(seq);
     PyObject** items = PySequence_Fast_ITEMS(seq);
     // Read straight into place (a copy through a temporary costs a
-    // store-forwarding stall per item for 16-byte optionals).
-    out.resize(static_cast<std::size_t>(n));
-    for (Py_ssize_t i = 0; i < n; ++i) {
+    // store-forwarding stall per item for 16-byte optionals). Nothing may
+    // throw past the end of the critical section.
+    try {
+        out.resize(static_cast<std::size_t>(n));
+    } catch (const std::bad_alloc&) {
+        out_of_memory = true;
+    }
+    for (Py_ssize_t i = 0; !out_of_memory && i < n; ++i) {
         if (!read_fast(items[i], out[static_cast<std::size_t>(i)])) {
             handled = false;
             break;
@@ -40,6 +47,7 @@ bool read_exact_sequence(PyObject* seq, std::vector<T>& out, ReadFast&& read_fas
 #ifdef Py_END_CRITICAL_SECTION
     Py_END_CRITICAL_SECTION();
 #endif
+    if (out_of_memory) throw std::bad_alloc();
     if (!handled) out.clear();
     return handled;
 }

@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "activity/data_text.hpp"
 #include "activity/option_document.hpp"
@@ -100,6 +101,23 @@ TEST(DataText, FloatsIntegersAndStrings) {
         TextWriter(out).string(s);
         tessel::json::write_json_string(s, expected);
         EXPECT_EQ(out, expected);
+    }
+}
+
+TEST(DataText, DecimalDigits) {
+    std::vector<std::uint64_t> values = {0, 1, 9, 10, 11, 99, 100, 101, 18446744073709551615u};
+    for (std::uint64_t p = 10; p <= 10000000000000000000u; p *= 10) {
+        for (const std::uint64_t v : {p - 2, p - 1, p, p + 1}) values.push_back(v);
+        if (p > 1844674407370955161u) break;
+    }
+    std::mt19937_64 rng(9);
+    for (int i = 0; i < 100000; ++i) values.push_back(rng() >> (rng() % 64));
+    for (const std::uint64_t v : values) {
+        char buffer[24];
+        ASSERT_EQ(std::string(buffer, tessel::activity::text::decimal(buffer, v)), std::to_string(v));
+        ASSERT_EQ(tessel::activity::text::decimal_length(v), static_cast<int>(std::to_string(v).size()));
+        const auto s = static_cast<std::int64_t>(v);
+        ASSERT_EQ(std::string(buffer, tessel::activity::text::decimal(buffer, s)), std::to_string(s));
     }
 }
 
