@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/flat_points.hpp"
+
 namespace tessel::chart {
 
 // One curve. Its points are held flat: point i has the numbers
@@ -19,6 +21,7 @@ struct EcdfSeriesInput {
     std::optional<std::vector<std::uint32_t>> dash;  // alternating dash and gap lengths
 
     std::size_t point_count() const noexcept { return point_ends.size(); }
+    FlatPoints points() const noexcept { return {coords, point_ends}; }
 };
 
 // The texts of the chart, used unchanged.

@@ -36,81 +36,76 @@ static_assert(std::size(kReadErrorMessages) ==
 
 // The doubles nearest to 1e0 ... 1e308 (the compiler rounds each literal).
 constexpr double kPowersOfTen[309] = {
-    1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
-    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19,
-    1e20, 1e21, 1e22, 1e23, 1e24, 1e25, 1e26, 1e27, 1e28, 1e29,
-    1e30, 1e31, 1e32, 1e33, 1e34, 1e35, 1e36, 1e37, 1e38, 1e39,
-    1e40, 1e41, 1e42, 1e43, 1e44, 1e45, 1e46, 1e47, 1e48, 1e49,
-    1e50, 1e51, 1e52, 1e53, 1e54, 1e55, 1e56, 1e57, 1e58, 1e59,
-    1e60, 1e61, 1e62, 1e63, 1e64, 1e65, 1e66, 1e67, 1e68, 1e69,
-    1e70, 1e71, 1e72, 1e73, 1e74, 1e75, 1e76, 1e77, 1e78, 1e79,
-    1e80, 1e81, 1e82, 1e83, 1e84, 1e85, 1e86, 1e87, 1e88, 1e89,
-    1e90, 1e91, 1e92, 1e93, 1e94, 1e95, 1e96, 1e97, 1e98, 1e99,
-    1e100, 1e101, 1e102, 1e103, 1e104, 1e105, 1e106, 1e107, 1e108, 1e109,
-    1e110, 1e111, 1e112, 1e113, 1e114, 1e115, 1e116, 1e117, 1e118, 1e119,
-    1e120, 1e121, 1e122, 1e123, 1e124, 1e125, 1e126, 1e127, 1e128, 1e129,
-    1e130, 1e131, 1e132, 1e133, 1e134, 1e135, 1e136, 1e137, 1e138, 1e139,
-    1e140, 1e141, 1e142, 1e143, 1e144, 1e145, 1e146, 1e147, 1e148, 1e149,
-    1e150, 1e151, 1e152, 1e153, 1e154, 1e155, 1e156, 1e157, 1e158, 1e159,
-    1e160, 1e161, 1e162, 1e163, 1e164, 1e165, 1e166, 1e167, 1e168, 1e169,
-    1e170, 1e171, 1e172, 1e173, 1e174, 1e175, 1e176, 1e177, 1e178, 1e179,
-    1e180, 1e181, 1e182, 1e183, 1e184, 1e185, 1e186, 1e187, 1e188, 1e189,
-    1e190, 1e191, 1e192, 1e193, 1e194, 1e195, 1e196, 1e197, 1e198, 1e199,
-    1e200, 1e201, 1e202, 1e203, 1e204, 1e205, 1e206, 1e207, 1e208, 1e209,
-    1e210, 1e211, 1e212, 1e213, 1e214, 1e215, 1e216, 1e217, 1e218, 1e219,
-    1e220, 1e221, 1e222, 1e223, 1e224, 1e225, 1e226, 1e227, 1e228, 1e229,
-    1e230, 1e231, 1e232, 1e233, 1e234, 1e235, 1e236, 1e237, 1e238, 1e239,
-    1e240, 1e241, 1e242, 1e243, 1e244, 1e245, 1e246, 1e247, 1e248, 1e249,
-    1e250, 1e251, 1e252, 1e253, 1e254, 1e255, 1e256, 1e257, 1e258, 1e259,
-    1e260, 1e261, 1e262, 1e263, 1e264, 1e265, 1e266, 1e267, 1e268, 1e269,
-    1e270, 1e271, 1e272, 1e273, 1e274, 1e275, 1e276, 1e277, 1e278, 1e279,
-    1e280, 1e281, 1e282, 1e283, 1e284, 1e285, 1e286, 1e287, 1e288, 1e289,
-    1e290, 1e291, 1e292, 1e293, 1e294, 1e295, 1e296, 1e297, 1e298, 1e299,
-    1e300, 1e301, 1e302, 1e303, 1e304, 1e305, 1e306, 1e307, 1e308,
+    1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11,  1e12,
+    1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21,  1e22,  1e23,  1e24,  1e25,
+    1e26,  1e27,  1e28,  1e29,  1e30,  1e31,  1e32,  1e33,  1e34,  1e35,  1e36,  1e37,  1e38,
+    1e39,  1e40,  1e41,  1e42,  1e43,  1e44,  1e45,  1e46,  1e47,  1e48,  1e49,  1e50,  1e51,
+    1e52,  1e53,  1e54,  1e55,  1e56,  1e57,  1e58,  1e59,  1e60,  1e61,  1e62,  1e63,  1e64,
+    1e65,  1e66,  1e67,  1e68,  1e69,  1e70,  1e71,  1e72,  1e73,  1e74,  1e75,  1e76,  1e77,
+    1e78,  1e79,  1e80,  1e81,  1e82,  1e83,  1e84,  1e85,  1e86,  1e87,  1e88,  1e89,  1e90,
+    1e91,  1e92,  1e93,  1e94,  1e95,  1e96,  1e97,  1e98,  1e99,  1e100, 1e101, 1e102, 1e103,
+    1e104, 1e105, 1e106, 1e107, 1e108, 1e109, 1e110, 1e111, 1e112, 1e113, 1e114, 1e115, 1e116,
+    1e117, 1e118, 1e119, 1e120, 1e121, 1e122, 1e123, 1e124, 1e125, 1e126, 1e127, 1e128, 1e129,
+    1e130, 1e131, 1e132, 1e133, 1e134, 1e135, 1e136, 1e137, 1e138, 1e139, 1e140, 1e141, 1e142,
+    1e143, 1e144, 1e145, 1e146, 1e147, 1e148, 1e149, 1e150, 1e151, 1e152, 1e153, 1e154, 1e155,
+    1e156, 1e157, 1e158, 1e159, 1e160, 1e161, 1e162, 1e163, 1e164, 1e165, 1e166, 1e167, 1e168,
+    1e169, 1e170, 1e171, 1e172, 1e173, 1e174, 1e175, 1e176, 1e177, 1e178, 1e179, 1e180, 1e181,
+    1e182, 1e183, 1e184, 1e185, 1e186, 1e187, 1e188, 1e189, 1e190, 1e191, 1e192, 1e193, 1e194,
+    1e195, 1e196, 1e197, 1e198, 1e199, 1e200, 1e201, 1e202, 1e203, 1e204, 1e205, 1e206, 1e207,
+    1e208, 1e209, 1e210, 1e211, 1e212, 1e213, 1e214, 1e215, 1e216, 1e217, 1e218, 1e219, 1e220,
+    1e221, 1e222, 1e223, 1e224, 1e225, 1e226, 1e227, 1e228, 1e229, 1e230, 1e231, 1e232, 1e233,
+    1e234, 1e235, 1e236, 1e237, 1e238, 1e239, 1e240, 1e241, 1e242, 1e243, 1e244, 1e245, 1e246,
+    1e247, 1e248, 1e249, 1e250, 1e251, 1e252, 1e253, 1e254, 1e255, 1e256, 1e257, 1e258, 1e259,
+    1e260, 1e261, 1e262, 1e263, 1e264, 1e265, 1e266, 1e267, 1e268, 1e269, 1e270, 1e271, 1e272,
+    1e273, 1e274, 1e275, 1e276, 1e277, 1e278, 1e279, 1e280, 1e281, 1e282, 1e283, 1e284, 1e285,
+    1e286, 1e287, 1e288, 1e289, 1e290, 1e291, 1e292, 1e293, 1e294, 1e295, 1e296, 1e297, 1e298,
+    1e299, 1e300, 1e301, 1e302, 1e303, 1e304, 1e305, 1e306, 1e307, 1e308,
 };
 
 // Bytes that end a run of plain string content: '"', '\\' and the control
 // bytes below 0x20.
 constexpr auto kStringStop = [] {
-  std::array<bool, 256> table{};
-  for (int c = 0; c < 0x20; ++c) table[c] = true;
-  table['"'] = true;
-  table['\\'] = true;
-  return table;
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x20; ++c) table[c] = true;
+    table['"'] = true;
+    table['\\'] = true;
+    return table;
 }();
 
-constexpr bool is_digit(char c) noexcept { return static_cast<unsigned char>(c - '0') < 10; }
+constexpr bool is_digit(char c) noexcept {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
 
 constexpr int hex_value(char c) noexcept {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 void append_utf8(std::string& out, std::uint32_t cp) {
-  char buf[4];
-  std::size_t n;
-  if (cp < 0x80) {
-    buf[0] = static_cast<char>(cp);
-    n = 1;
-  } else if (cp < 0x800) {
-    buf[0] = static_cast<char>(0xC0 | (cp >> 6));
-    buf[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    n = 2;
-  } else if (cp < 0x10000) {
-    buf[0] = static_cast<char>(0xE0 | (cp >> 12));
-    buf[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    buf[2] = static_cast<char>(0x80 | (cp & 0x3F));
-    n = 3;
-  } else {
-    buf[0] = static_cast<char>(0xF0 | (cp >> 18));
-    buf[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    buf[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    buf[3] = static_cast<char>(0x80 | (cp & 0x3F));
-    n = 4;
-  }
-  out.append(buf, n);
+    char buf[4];
+    std::size_t n;
+    if (cp < 0x80) {
+        buf[0] = static_cast<char>(cp);
+        n = 1;
+    } else if (cp < 0x800) {
+        buf[0] = static_cast<char>(0xC0 | (cp >> 6));
+        buf[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 2;
+    } else if (cp < 0x10000) {
+        buf[0] = static_cast<char>(0xE0 | (cp >> 12));
+        buf[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buf[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 3;
+    } else {
+        buf[0] = static_cast<char>(0xF0 | (cp >> 18));
+        buf[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        buf[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buf[3] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 4;
+    }
+    out.append(buf, n);
 }
 
 // One pass over the text with a byte pointer. Only the offset is tracked;
@@ -119,403 +114,465 @@ void append_utf8(std::string& out, std::uint32_t cp) {
 // Recursion: read_value recurses once per nested array or object, and the
 // depth budget stops that at 127 levels.
 class Reader {
- public:
-  explicit Reader(std::string_view text)
-      : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
-
-  JsonValue read_document() {
-    skip_whitespace();
-    JsonValue value = read_value();
-    skip_whitespace();
-    if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
-    return value;
-  }
-
- private:
-  static constexpr int kDepthBudget = 128;
-
-  // Reports an error positioned after the bytes before `consumed_end`: the
-  // line of the last consumed byte and the count of consumed bytes on it.
-  [[noreturn]] void fail(ReadErrorReason reason, const char* consumed_end) const {
-    std::size_t line = 1;
-    const char* line_start = begin_;
-    for (const char* q = begin_; q != consumed_end; ++q) {
-      if (*q == '\n') {
-        ++line;
-        line_start = q + 1;
-      }
+public:
+    explicit Reader(std::string_view text)
+        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {
+        // Enough for typical option documents without regrowing.
+        pending_.reserve(64);
+        pending_members_.reserve(64);
     }
-    throw ReadError(reason, line, static_cast<std::size_t>(consumed_end - line_start));
-  }
-  // An error found at the byte `at` (which counts as consumed).
-  [[noreturn]] void fail_at(ReadErrorReason reason, const char* at) const { fail(reason, at + 1); }
-  // An error found because the text ended.
-  [[noreturn]] void fail_eof(ReadErrorReason reason) const { fail(reason, end_); }
 
-  void skip_whitespace() noexcept {
-    while (p_ != end_) {
-      const char c = *p_;
-      if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
-      ++p_;
+    JsonValue read_document() {
+        skip_whitespace();
+        JsonValue value = read_value();
+        skip_whitespace();
+        if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
+        return value;
     }
-  }
 
-  JsonValue read_value() {
-    if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-    switch (*p_) {
-      case '[': return read_array();
-      case '{': return read_object();
-      case '"':
+private:
+    static constexpr int kDepthBudget = 128;
+    // Arrays up to this many elements gather them on the shared stack and are
+    // allocated once at their final size; longer ones (data arrays) then grow
+    // on their own, which spares the stack a large copy of them.
+    static constexpr std::size_t kLargeArray = 256;
+
+    // Reports an error positioned after the bytes before `consumed_end`: the
+    // line of the last consumed byte and the count of consumed bytes on it.
+    [[noreturn]] void fail(ReadErrorReason reason, const char* consumed_end) const {
+        std::size_t line = 1;
+        const char* line_start = begin_;
+        for (const char* q = begin_; q != consumed_end; ++q) {
+            if (*q == '\n') {
+                ++line;
+                line_start = q + 1;
+            }
+        }
+        throw ReadError(reason, line, static_cast<std::size_t>(consumed_end - line_start));
+    }
+    // An error found at the byte `at` (which counts as consumed).
+    [[noreturn]] void fail_at(ReadErrorReason reason, const char* at) const {
+        fail(reason, at + 1);
+    }
+    // An error found because the text ended.
+    [[noreturn]] void fail_eof(ReadErrorReason reason) const { fail(reason, end_); }
+
+    void skip_whitespace() noexcept {
+        while (p_ != end_) {
+            const char c = *p_;
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
+            ++p_;
+        }
+    }
+
+    JsonValue read_value() {
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+        switch (*p_) {
+            case '[':
+                return read_array();
+            case '{':
+                return read_object();
+            case '"':
+                ++p_;
+                return JsonValue::string(std::string(read_string()));
+            case 'n':
+                ++p_;
+                expect_word("ull");
+                return JsonValue();
+            case 't':
+                ++p_;
+                expect_word("rue");
+                return JsonValue::boolean(true);
+            case 'f':
+                ++p_;
+                expect_word("alse");
+                return JsonValue::boolean(false);
+            case '-':
+            case '0':
+            case '1':
+            case '2':
+            case '3':
+            case '4':
+            case '5':
+            case '6':
+            case '7':
+            case '8':
+            case '9':
+                return read_number();
+            default:
+                fail_at(ReadErrorReason::ExpectedValue, p_);
+        }
+    }
+
+    void expect_word(std::string_view rest) {
+        for (const char c : rest) {
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*p_ != c) fail_at(ReadErrorReason::ExpectedIdent, p_);
+            ++p_;
+        }
+    }
+
+    void enter_container() {
+        if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, p_);
         ++p_;
-        return JsonValue::string(std::string(read_string()));
-      case 'n':
-        ++p_;
-        expect_word("ull");
-        return JsonValue();
-      case 't':
-        ++p_;
-        expect_word("rue");
-        return JsonValue::boolean(true);
-      case 'f':
-        ++p_;
-        expect_word("alse");
-        return JsonValue::boolean(false);
-      case '-':
-      case '0':
-      case '1':
-      case '2':
-      case '3':
-      case '4':
-      case '5':
-      case '6':
-      case '7':
-      case '8':
-      case '9': return read_number();
-      default: fail_at(ReadErrorReason::ExpectedValue, p_);
-    }
-  }
-
-  void expect_word(std::string_view rest) {
-    for (const char c : rest) {
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-      if (*p_ != c) fail_at(ReadErrorReason::ExpectedIdent, p_);
-      ++p_;
-    }
-  }
-
-  void enter_container() {
-    if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, p_);
-    ++p_;
-  }
-
-  // The elements of all arrays being read wait on one shared stack, so each
-  // array is allocated once, at its final size.
-  JsonValue read_array() {
-    enter_container();
-    skip_whitespace();
-    if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-    if (*p_ == ']') {
-      ++p_;
-      ++depth_;
-      return JsonValue::array();
-    }
-    const std::size_t base = pending_.size();
-    for (;;) {
-      pending_.push_back(read_value());
-      skip_whitespace();
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-      if (*p_ == ']') break;
-      if (*p_ != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, p_);
-      ++p_;
-      skip_whitespace();
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-      if (*p_ == ']') fail_at(ReadErrorReason::TrailingComma, p_);
-    }
-    ++p_;
-    ++depth_;
-    const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(base);
-    JsonArray elements(std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
-    pending_.erase(first, pending_.end());
-    return JsonValue::array(std::move(elements));
-  }
-
-  JsonValue read_object() {
-    enter_container();
-    skip_whitespace();
-    if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-    JsonValue result = JsonValue::object();
-    if (*p_ == '}') {
-      ++p_;
-      ++depth_;
-      return result;
-    }
-    JsonObject& object = result.as_object();
-    for (;;) {
-      // p_ is at the first byte of a key, whitespace skipped.
-      if (*p_ != '"') fail_at(ReadErrorReason::KeyMustBeAString, p_);
-      ++p_;
-      // A repeated key keeps its first position and takes the later value.
-      JsonValue& slot = object.member_or_insert(read_string());
-      skip_whitespace();
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-      if (*p_ != ':') fail_at(ReadErrorReason::ExpectedColon, p_);
-      ++p_;
-      skip_whitespace();
-      // Nested values are built outside `object`, so `slot` stays valid.
-      slot = read_value();
-      skip_whitespace();
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-      if (*p_ == '}') break;
-      if (*p_ != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, p_);
-      ++p_;
-      skip_whitespace();
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-      if (*p_ == '}') fail_at(ReadErrorReason::TrailingComma, p_);
-    }
-    ++p_;
-    ++depth_;
-    return result;
-  }
-
-  // Reads string content after the opening quote, through the closing quote.
-  // The result points into the text when the string has no escapes, else into
-  // scratch_; it is valid until the next string is read.
-  std::string_view read_string() {
-    const char* const start = p_;
-    while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
-    if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
-    if (*p_ == '"') {
-      ++p_;
-      return std::string_view(start, static_cast<std::size_t>(p_ - 1 - start));
-    }
-    scratch_.assign(start, p_);
-    for (;;) {
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
-      const char c = *p_;
-      if (c == '"') {
-        ++p_;
-        return scratch_;
-      }
-      if (c == '\\') {
-        ++p_;
-        read_escape();
-        continue;
-      }
-      if (static_cast<unsigned char>(c) < 0x20) {
-        fail_at(ReadErrorReason::ControlCharacterWhileParsingString, p_);
-      }
-      const char* const run = p_;
-      while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
-      scratch_.append(run, p_);
-    }
-  }
-
-  // After a backslash.
-  void read_escape() {
-    if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
-    char decoded;
-    switch (*p_) {
-      case '"': decoded = '"'; break;
-      case '\\': decoded = '\\'; break;
-      case '/': decoded = '/'; break;
-      case 'b': decoded = '\b'; break;
-      case 'f': decoded = '\f'; break;
-      case 'n': decoded = '\n'; break;
-      case 'r': decoded = '\r'; break;
-      case 't': decoded = '\t'; break;
-      case 'u':
-        ++p_;
-        read_unicode_escape();
-        return;
-      default: fail_at(ReadErrorReason::InvalidEscape, p_);
-    }
-    scratch_.push_back(decoded);
-    ++p_;
-  }
-
-  // The four hexadecimal digits of a \u escape, as one UTF-16 code unit.
-  std::uint32_t read_hex4() {
-    if (end_ - p_ < 4) fail_eof(ReadErrorReason::EofWhileParsingString);
-    std::uint32_t unit = 0;
-    bool ok = true;
-    for (int i = 0; i < 4; ++i) {
-      const int digit = hex_value(p_[i]);
-      ok &= digit >= 0;
-      unit = unit * 16 + static_cast<std::uint32_t>(digit & 0xF);
-    }
-    p_ += 4;
-    if (!ok) fail(ReadErrorReason::InvalidEscape, p_);
-    return unit;
-  }
-
-  // After "\u".
-  void read_unicode_escape() {
-    const std::uint32_t unit = read_hex4();
-    if (unit < 0xD800 || unit > 0xDFFF) {
-      append_utf8(scratch_, unit);
-      return;
-    }
-    if (unit >= 0xDC00) fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
-    // A leading surrogate: "\u" and a trailing surrogate must follow.
-    for (const char c : {'\\', 'u'}) {
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
-      if (*p_ != c) fail_at(ReadErrorReason::UnexpectedEndOfHexEscape, p_);
-      ++p_;
-    }
-    const std::uint32_t trailing = read_hex4();
-    if (trailing < 0xDC00 || trailing > 0xDFFF) {
-      fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
-    }
-    append_utf8(scratch_, 0x10000 + ((unit - 0xD800) << 10) + (trailing - 0xDC00));
-  }
-
-  // Appends one decimal digit to the significand unless it would overflow;
-  // from the first digit that would, `dropping` is set and stays set.
-  static void push_digit(std::uint64_t& significand, unsigned digit, bool& dropping) noexcept {
-    if (dropping) return;
-    if (significand > (UINT64_MAX - digit) / 10) {
-      dropping = true;
-      return;
-    }
-    significand = significand * 10 + digit;
-  }
-
-  JsonValue read_number() {
-    bool negative = false;
-    if (*p_ == '-') {
-      negative = true;
-      ++p_;
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-    }
-    std::uint64_t significand = 0;
-    bool dropping = false;
-    // Power of ten implied by dropped integer digits, kept fraction digits and
-    // the written exponent. Its parts are bounded by the text length and by
-    // 2^31, so 64 bits cannot overflow.
-    std::int64_t exponent = 0;
-    bool is_float = false;
-
-    if (*p_ == '0') {
-      ++p_;
-      if (p_ != end_ && is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
-    } else if (is_digit(*p_)) {
-      // Up to 19 digits cannot overflow 64 bits.
-      const char* const safe_end = end_ - p_ > 19 ? p_ + 19 : end_;
-      while (p_ != safe_end && is_digit(*p_)) {
-        significand = significand * 10 + static_cast<unsigned>(*p_ - '0');
-        ++p_;
-      }
-      while (p_ != end_ && is_digit(*p_)) {
-        push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
-        if (dropping) ++exponent;
-        ++p_;
-      }
-      is_float = dropping;
-    } else {
-      fail_at(ReadErrorReason::InvalidNumber, p_);
     }
 
-    if (p_ != end_ && *p_ == '.') {
-      ++p_;
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-      if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
-      while (p_ != end_ && is_digit(*p_)) {
-        if (!dropping) {
-          push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
-          if (!dropping) --exponent;
+    // The elements of the arrays being read wait on one shared stack, so a
+    // short array is allocated once, at its final size.
+    JsonValue read_array() {
+        enter_container();
+        skip_whitespace();
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+        if (*p_ == ']') {
+            ++p_;
+            ++depth_;
+            return JsonValue::array();
+        }
+        const std::size_t base = pending_.size();
+        JsonArray large;  // takes over once the array outgrows its share of the stack
+        for (;;) {
+            // Numbers, the bulk of data arrays, skip the general dispatch.
+            const char c = *p_;
+            JsonValue element = c == '-' || is_digit(c) ? read_number() : read_value();
+            if (large.empty() && pending_.size() - base < kLargeArray) {
+                pending_.push_back(std::move(element));
+            } else {
+                if (large.empty()) {
+                    large.reserve(2 * kLargeArray);
+                    take_pending(base, large);
+                }
+                large.push_back(std::move(element));
+            }
+            skip_whitespace();
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+            if (*p_ == ']') break;
+            if (*p_ != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, p_);
+            ++p_;
+            skip_whitespace();
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*p_ == ']') fail_at(ReadErrorReason::TrailingComma, p_);
         }
         ++p_;
-      }
-      is_float = true;
+        ++depth_;
+        if (large.empty()) {
+            large.reserve(pending_.size() - base);
+            take_pending(base, large);
+        }
+        return JsonValue::array(std::move(large));
     }
 
-    if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
-      ++p_;
-      bool negative_exponent = false;
-      if (p_ != end_ && (*p_ == '+' || *p_ == '-')) {
-        negative_exponent = *p_ == '-';
-        ++p_;
-      }
-      if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-      if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
-      std::int64_t written = 0;
-      while (p_ != end_ && is_digit(*p_)) {
-        written = written * 10 + (*p_ - '0');
-        if (written > INT32_MAX) {
-          // An exponent beyond 32 bits: zero, or out of range.
-          if (!negative_exponent && significand != 0) {
-            fail_at(ReadErrorReason::NumberOutOfRange, p_);
-          }
-          while (p_ != end_ && is_digit(*p_)) ++p_;
-          return JsonValue::from_double(negative ? -0.0 : 0.0);
+    // Moves the pending values from `base` on to the end of `into`.
+    void take_pending(std::size_t base, JsonArray& into) {
+        const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(base);
+        into.insert(into.end(), std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
+        pending_.erase(first, pending_.end());
+    }
+
+    // Members wait on a shared stack too; each object is allocated once and
+    // settles repeated keys when it is made (first position, last value).
+    JsonValue read_object() {
+        enter_container();
+        skip_whitespace();
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+        if (*p_ == '}') {
+            ++p_;
+            ++depth_;
+            return JsonValue::object();
+        }
+        const std::size_t base = pending_members_.size();
+        for (;;) {
+            // p_ is at the first byte of a key, whitespace skipped.
+            if (*p_ != '"') fail_at(ReadErrorReason::KeyMustBeAString, p_);
+            ++p_;
+            // Nested reads may move the pending stack: keep the index only.
+            const std::size_t index = pending_members_.size();
+            pending_members_.emplace_back();
+            pending_members_[index].key.assign(read_string());
+            skip_whitespace();
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+            if (*p_ != ':') fail_at(ReadErrorReason::ExpectedColon, p_);
+            ++p_;
+            skip_whitespace();
+            JsonValue value = read_value();
+            pending_members_[index].value = std::move(value);
+            skip_whitespace();
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+            if (*p_ == '}') break;
+            if (*p_ != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, p_);
+            ++p_;
+            skip_whitespace();
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*p_ == '}') fail_at(ReadErrorReason::TrailingComma, p_);
         }
         ++p_;
-      }
-      exponent += negative_exponent ? -written : written;
-      is_float = true;
+        ++depth_;
+        const auto first = pending_members_.begin() + static_cast<std::ptrdiff_t>(base);
+        std::vector<JsonMember> members(std::make_move_iterator(first),
+                                        std::make_move_iterator(pending_members_.end()));
+        pending_members_.erase(first, pending_members_.end());
+        return JsonValue::object(JsonObject::from_members(std::move(members)));
     }
 
-    if (!is_float) {
-      if (!negative) return JsonValue::from_unsigned(significand);
-      if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
-        // Modular conversion: 2^63 becomes INT64_MIN.
-        return JsonValue::from_signed(static_cast<std::int64_t>(0 - significand));
-      }
-      // -0 and magnitudes beyond 2^63 are floats.
+    // Reads string content after the opening quote, through the closing quote.
+    // The result points into the text when the string has no escapes, else into
+    // scratch_; it is valid until the next string is read.
+    std::string_view read_string() {
+        const char* const start = p_;
+        while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+        if (*p_ == '"') {
+            ++p_;
+            return std::string_view(start, static_cast<std::size_t>(p_ - 1 - start));
+        }
+        scratch_.assign(start, p_);
+        for (;;) {
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+            const char c = *p_;
+            if (c == '"') {
+                ++p_;
+                return scratch_;
+            }
+            if (c == '\\') {
+                ++p_;
+                read_escape();
+                continue;
+            }
+            if (static_cast<unsigned char>(c) < 0x20) {
+                fail_at(ReadErrorReason::ControlCharacterWhileParsingString, p_);
+            }
+            const char* const run = p_;
+            while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
+            scratch_.append(run, p_);
+        }
     }
-    return JsonValue::from_double(decimal_to_double(significand, exponent, negative));
-  }
 
-  // significand × 10^exponent, one rounded IEEE operation at a time (this is
-  // not a correctly rounding conversion, and must not become one: documents
-  // read the same doubles as the reader they were written for). Errors are
-  // positioned at the last digit of the number.
-  double decimal_to_double(std::uint64_t significand, std::int64_t exponent, bool negative) const {
-    double f = static_cast<double>(significand);
-    for (;;) {
-      const std::uint64_t magnitude =
-          exponent < 0 ? 0 - static_cast<std::uint64_t>(exponent) : static_cast<std::uint64_t>(exponent);
-      if (magnitude <= 308) {
-        const double power = kPowersOfTen[magnitude];
-        if (exponent >= 0) {
-          f *= power;
-          if (std::isinf(f)) fail(ReadErrorReason::NumberOutOfRange, p_);
+    // After a backslash.
+    void read_escape() {
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+        char decoded;
+        switch (*p_) {
+            case '"':
+                decoded = '"';
+                break;
+            case '\\':
+                decoded = '\\';
+                break;
+            case '/':
+                decoded = '/';
+                break;
+            case 'b':
+                decoded = '\b';
+                break;
+            case 'f':
+                decoded = '\f';
+                break;
+            case 'n':
+                decoded = '\n';
+                break;
+            case 'r':
+                decoded = '\r';
+                break;
+            case 't':
+                decoded = '\t';
+                break;
+            case 'u':
+                ++p_;
+                read_unicode_escape();
+                return;
+            default:
+                fail_at(ReadErrorReason::InvalidEscape, p_);
+        }
+        scratch_.push_back(decoded);
+        ++p_;
+    }
+
+    // The four hexadecimal digits of a \u escape, as one UTF-16 code unit.
+    std::uint32_t read_hex4() {
+        if (end_ - p_ < 4) fail_eof(ReadErrorReason::EofWhileParsingString);
+        std::uint32_t unit = 0;
+        bool ok = true;
+        for (int i = 0; i < 4; ++i) {
+            const int digit = hex_value(p_[i]);
+            ok &= digit >= 0;
+            unit = unit * 16 + static_cast<std::uint32_t>(digit & 0xF);
+        }
+        p_ += 4;
+        if (!ok) fail(ReadErrorReason::InvalidEscape, p_);
+        return unit;
+    }
+
+    // After "\u".
+    void read_unicode_escape() {
+        const std::uint32_t unit = read_hex4();
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            append_utf8(scratch_, unit);
+            return;
+        }
+        if (unit >= 0xDC00) fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
+        // A leading surrogate: "\u" and a trailing surrogate must follow.
+        for (const char c : {'\\', 'u'}) {
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+            if (*p_ != c) fail_at(ReadErrorReason::UnexpectedEndOfHexEscape, p_);
+            ++p_;
+        }
+        const std::uint32_t trailing = read_hex4();
+        if (trailing < 0xDC00 || trailing > 0xDFFF) {
+            fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
+        }
+        append_utf8(scratch_, 0x10000 + ((unit - 0xD800) << 10) + (trailing - 0xDC00));
+    }
+
+    // Appends one decimal digit to the significand unless it would overflow;
+    // from the first digit that would, `dropping` is set and stays set.
+    static void push_digit(std::uint64_t& significand, unsigned digit, bool& dropping) noexcept {
+        if (dropping) return;
+        if (significand > (UINT64_MAX - digit) / 10) {
+            dropping = true;
+            return;
+        }
+        significand = significand * 10 + digit;
+    }
+
+    JsonValue read_number() {
+        bool negative = false;
+        if (*p_ == '-') {
+            negative = true;
+            ++p_;
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+        }
+        std::uint64_t significand = 0;
+        bool dropping = false;
+        // Power of ten implied by dropped integer digits, kept fraction digits and
+        // the written exponent. Its parts are bounded by the text length and by
+        // 2^31, so 64 bits cannot overflow.
+        std::int64_t exponent = 0;
+        bool is_float = false;
+
+        if (*p_ == '0') {
+            ++p_;
+            if (p_ != end_ && is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
+        } else if (is_digit(*p_)) {
+            // Up to 19 digits cannot overflow 64 bits.
+            const char* const safe_end = end_ - p_ > 19 ? p_ + 19 : end_;
+            while (p_ != safe_end && is_digit(*p_)) {
+                significand = significand * 10 + static_cast<unsigned>(*p_ - '0');
+                ++p_;
+            }
+            while (p_ != end_ && is_digit(*p_)) {
+                push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
+                if (dropping) ++exponent;
+                ++p_;
+            }
+            is_float = dropping;
         } else {
-          f /= power;
+            fail_at(ReadErrorReason::InvalidNumber, p_);
         }
-        break;
-      }
-      if (f == 0.0) break;
-      if (exponent > 0) fail(ReadErrorReason::NumberOutOfRange, p_);
-      f /= 1e308;
-      exponent += 308;
-    }
-    return negative ? -f : f;
-  }
 
-  const char* const begin_;
-  const char* p_;
-  const char* const end_;
-  int depth_ = kDepthBudget;
-  std::string scratch_;
-  std::vector<JsonValue> pending_;
+        if (p_ != end_ && *p_ == '.') {
+            ++p_;
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
+            while (p_ != end_ && is_digit(*p_)) {
+                if (!dropping) {
+                    push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
+                    if (!dropping) --exponent;
+                }
+                ++p_;
+            }
+            is_float = true;
+        }
+
+        if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
+            ++p_;
+            bool negative_exponent = false;
+            if (p_ != end_ && (*p_ == '+' || *p_ == '-')) {
+                negative_exponent = *p_ == '-';
+                ++p_;
+            }
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
+            std::int64_t written = 0;
+            while (p_ != end_ && is_digit(*p_)) {
+                written = written * 10 + (*p_ - '0');
+                if (written > INT32_MAX) {
+                    // An exponent beyond 32 bits: zero, or out of range.
+                    if (!negative_exponent && significand != 0) {
+                        fail_at(ReadErrorReason::NumberOutOfRange, p_);
+                    }
+                    while (p_ != end_ && is_digit(*p_)) ++p_;
+                    return JsonValue::from_double(negative ? -0.0 : 0.0);
+                }
+                ++p_;
+            }
+            exponent += negative_exponent ? -written : written;
+            is_float = true;
+        }
+
+        if (!is_float) {
+            if (!negative) return JsonValue::from_unsigned(significand);
+            if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
+                // Modular conversion: 2^63 becomes INT64_MIN.
+                return JsonValue::from_signed(static_cast<std::int64_t>(0 - significand));
+            }
+            // -0 and magnitudes beyond 2^63 are floats.
+        }
+        return JsonValue::from_double(decimal_to_double(significand, exponent, negative));
+    }
+
+    // significand × 10^exponent, one rounded IEEE operation at a time (this is
+    // not a correctly rounding conversion, and must not become one: documents
+    // read the same doubles as the reader they were written for). Errors are
+    // positioned at the last digit of the number.
+    double decimal_to_double(std::uint64_t significand, std::int64_t exponent,
+                             bool negative) const {
+        double f = static_cast<double>(significand);
+        for (;;) {
+            const std::uint64_t magnitude = exponent < 0 ? 0 - static_cast<std::uint64_t>(exponent)
+                                                         : static_cast<std::uint64_t>(exponent);
+            if (magnitude <= 308) {
+                const double power = kPowersOfTen[magnitude];
+                if (exponent >= 0) {
+                    f *= power;
+                    if (std::isinf(f)) fail(ReadErrorReason::NumberOutOfRange, p_);
+                } else {
+                    f /= power;
+                }
+                break;
+            }
+            if (f == 0.0) break;
+            if (exponent > 0) fail(ReadErrorReason::NumberOutOfRange, p_);
+            f /= 1e308;
+            exponent += 308;
+        }
+        return negative ? -f : f;
+    }
+
+    const char* const begin_;
+    const char* p_;
+    const char* const end_;
+    int depth_ = kDepthBudget;
+    std::string scratch_;
+    std::vector<JsonValue> pending_;
+    std::vector<JsonMember> pending_members_;
 };
 
 }  // namespace
 
 std::string_view read_error_message(ReadErrorReason reason) noexcept {
-  return kReadErrorMessages[static_cast<std::size_t>(reason)];
+    return kReadErrorMessages[static_cast<std::size_t>(reason)];
 }
 
 ReadError::ReadError(ReadErrorReason reason_, std::size_t line_, std::size_t column_)
     : reason(reason_), line(line_), column(column_) {
-  text_ = read_error_message(reason);
-  text_ += " at line ";
-  text_ += std::to_string(line);
-  text_ += " column ";
-  text_ += std::to_string(column);
+    text_ = read_error_message(reason);
+    text_ += " at line ";
+    text_ += std::to_string(line);
+    text_ += " column ";
+    text_ += std::to_string(column);
 }
 
-JsonValue read_json(std::string_view text) { return Reader(text).read_document(); }
+JsonValue read_json(std::string_view text) {
+    return Reader(text).read_document();
+}
 
 }  // namespace tessel::json

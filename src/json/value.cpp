@@ -10,17 +10,23 @@
 namespace tessel::json {
 
 std::string_view kind_name(Kind kind) noexcept {
-  switch (kind) {
-    case Kind::Null: return "null";
-    case Kind::Bool: return "boolean";
-    case Kind::Unsigned:
-    case Kind::Negative:
-    case Kind::Float: return "number";
-    case Kind::String: return "string";
-    case Kind::Array: return "array";
-    case Kind::Object: return "object";
-  }
-  return "null";
+    switch (kind) {
+        case Kind::Null:
+            return "null";
+        case Kind::Bool:
+            return "boolean";
+        case Kind::Unsigned:
+        case Kind::Negative:
+        case Kind::Float:
+            return "number";
+        case Kind::String:
+            return "string";
+        case Kind::Array:
+            return "array";
+        case Kind::Object:
+            return "object";
+    }
+    return "null";
 }
 
 // ---------------------------------------------------------------------------
@@ -31,90 +37,103 @@ std::string_view kind_name(Kind kind) noexcept {
 namespace detail {
 
 class KeyIndex {
- public:
-  explicit KeyIndex(const std::vector<JsonMember>& members) {
-    std::size_t capacity = 16;
-    while (capacity < members.size() * 2 + 2) capacity *= 2;
-    slots_.assign(capacity, Slot{});
-    for (std::size_t i = 0; i < members.size(); ++i) put(hash(members[i].key), i);
-  }
-
-  static std::size_t hash(std::string_view key) noexcept {
-    return std::hash<std::string_view>{}(key);
-  }
-
-  // The member position of the key, or members.size() when absent.
-  std::size_t find(std::string_view key, const std::vector<JsonMember>& members) const noexcept {
-    const std::size_t h = hash(key);
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-      const Slot& slot = slots_[i];
-      if (slot.position_plus_one == 0) return members.size();
-      if (slot.hash == h && members[slot.position_plus_one - 1].key == key) {
-        return slot.position_plus_one - 1;
-      }
+public:
+    // Indexes members with distinct keys.
+    explicit KeyIndex(const std::vector<JsonMember>& members) : KeyIndex(members.size()) {
+        for (std::size_t i = 0; i < members.size(); ++i) put(hash(members[i].key), i);
     }
-  }
 
-  void add(std::string_view key, std::size_t position) {
-    if ((count_ + 1) * 2 > slots_.size()) grow();
-    put(hash(key), position);
-  }
-
-  // Forgets the member at `position` (whose key is `key`).
-  void erase(std::string_view key, std::size_t position) noexcept {
-    std::size_t i = slot_of(hash(key), position);
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t j = (i + 1) & mask; slots_[j].position_plus_one != 0; j = (j + 1) & mask) {
-      const std::size_t home = slots_[j].hash & mask;
-      // Slot j may move back to i when its home is not cyclically in (i, j].
-      const bool stays = i <= j ? (i < home && home <= j) : (i < home || home <= j);
-      if (!stays) {
-        slots_[i] = slots_[j];
-        i = j;
-      }
+    // Room for `count` members, none indexed yet.
+    explicit KeyIndex(std::size_t count) {
+        std::size_t capacity = 16;
+        while (capacity < count * 2 + 2) capacity *= 2;
+        slots_.assign(capacity, Slot{});
     }
-    slots_[i] = Slot{};
-    --count_;
-  }
 
-  // The member with key `key` moved from position `from` to position `to`.
-  void moved(std::string_view key, std::size_t from, std::size_t to) noexcept {
-    slots_[slot_of(hash(key), from)].position_plus_one = to + 1;
-  }
-
- private:
-  struct Slot {
-    std::size_t hash = 0;
-    std::size_t position_plus_one = 0;
-  };
-
-  void put(std::size_t h, std::size_t position) noexcept {
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = h & mask;
-    while (slots_[i].position_plus_one != 0) i = (i + 1) & mask;
-    slots_[i] = Slot{h, position + 1};
-    ++count_;
-  }
-
-  std::size_t slot_of(std::size_t h, std::size_t position) const noexcept {
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = h & mask;
-    while (slots_[i].position_plus_one != position + 1) i = (i + 1) & mask;
-    return i;
-  }
-
-  void grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    count_ = 0;
-    for (const Slot& slot : old) {
-      if (slot.position_plus_one != 0) put(slot.hash, slot.position_plus_one - 1);
+    static std::size_t hash(std::string_view key) noexcept {
+        return std::hash<std::string_view>{}(key);
     }
-  }
 
-  std::vector<Slot> slots_;
-  std::size_t count_ = 0;
+    // The member position of the key, or members.size() when absent.
+    std::size_t find(std::string_view key, const std::vector<JsonMember>& members) const noexcept {
+        const std::size_t h = hash(key);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+            const Slot& slot = slots_[i];
+            if (slot.position_plus_one == 0) return members.size();
+            if (slot.hash == h && members[slot.position_plus_one - 1].key == key) {
+                return slot.position_plus_one - 1;
+            }
+        }
+    }
+
+    void add(std::string_view key, std::size_t position) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        put(hash(key), position);
+    }
+
+    // Adds the member at `position` unless an earlier one has the same key;
+    // false in that case.
+    bool add_if_new(const std::vector<JsonMember>& members, std::size_t position) {
+        if (find(members[position].key, members) != members.size()) return false;
+        add(members[position].key, position);
+        return true;
+    }
+
+    // Forgets the member at `position` (whose key is `key`).
+    void erase(std::string_view key, std::size_t position) noexcept {
+        std::size_t i = slot_of(hash(key), position);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t j = (i + 1) & mask; slots_[j].position_plus_one != 0; j = (j + 1) & mask) {
+            const std::size_t home = slots_[j].hash & mask;
+            // Slot j may move back to i when its home is not cyclically in (i, j].
+            const bool stays = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+            if (!stays) {
+                slots_[i] = slots_[j];
+                i = j;
+            }
+        }
+        slots_[i] = Slot{};
+        --count_;
+    }
+
+    // The member with key `key` moved from position `from` to position `to`.
+    void moved(std::string_view key, std::size_t from, std::size_t to) noexcept {
+        slots_[slot_of(hash(key), from)].position_plus_one = to + 1;
+    }
+
+private:
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t position_plus_one = 0;
+    };
+
+    void put(std::size_t h, std::size_t position) noexcept {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = h & mask;
+        while (slots_[i].position_plus_one != 0) i = (i + 1) & mask;
+        slots_[i] = Slot{h, position + 1};
+        ++count_;
+    }
+
+    std::size_t slot_of(std::size_t h, std::size_t position) const noexcept {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = h & mask;
+        while (slots_[i].position_plus_one != position + 1) i = (i + 1) & mask;
+        return i;
+    }
+
+    void grow() {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        count_ = 0;
+        for (const Slot& slot : old) {
+            if (slot.position_plus_one != 0) put(slot.hash, slot.position_plus_one - 1);
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
 };
 
 }  // namespace detail
@@ -137,275 +156,360 @@ JsonObject::JsonObject(const JsonObject& other)
       index_(other.index_ ? std::make_unique<detail::KeyIndex>(*other.index_) : nullptr) {}
 
 JsonObject& JsonObject::operator=(const JsonObject& other) {
-  if (this != &other) {
-    JsonObject copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
+    if (this != &other) {
+        JsonObject copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
 }
 
-void JsonObject::reserve(std::size_t capacity) { members_.reserve(capacity); }
+void JsonObject::reserve(std::size_t capacity) {
+    members_.reserve(capacity);
+}
+
+JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
+    JsonObject object;
+    object.members_ = std::move(members);
+    if (object.members_.size() > kLinearScanLimit) {
+        object.index_ = std::make_unique<detail::KeyIndex>(object.members_.size());
+        bool distinct = true;
+        for (std::size_t i = 0; i < object.members_.size() && distinct; ++i) {
+            distinct = object.index_->add_if_new(object.members_, i);
+        }
+        if (distinct) return object;
+    } else if (!object.has_repeated_key()) {
+        return object;
+    }
+    // Some key repeats (rare): insert one by one.
+    std::vector<JsonMember> given = std::move(object.members_);
+    object.members_.clear();
+    object.index_.reset();
+    for (JsonMember& member : given) object.insert_or_assign(member.key, std::move(member.value));
+    return object;
+}
+
+// For objects small enough to scan. A 64-bit mask of cheap key signatures
+// rules out most pairs before any comparison.
+bool JsonObject::has_repeated_key() const {
+    std::uint64_t seen = 0;
+    for (std::size_t i = 0; i < members_.size(); ++i) {
+        const std::string& key = members_[i].key;
+        const std::size_t signature =
+            key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
+        const std::uint64_t bit = std::uint64_t{1} << (signature % 64);
+        if ((seen & bit) != 0) {
+            for (std::size_t j = 0; j < i; ++j) {
+                if (members_[j].key == key) return true;
+            }
+        }
+        seen |= bit;
+    }
+    return false;
+}
 
 std::size_t JsonObject::position_of(std::string_view key) const noexcept {
-  if (index_) return index_->find(key, members_);
-  const std::size_t n = members_.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (members_[i].key == key) return i;
-  }
-  return n;
+    if (index_) return index_->find(key, members_);
+    const std::size_t n = members_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (members_[i].key == key) return i;
+    }
+    return n;
 }
 
 JsonValue* JsonObject::find(std::string_view key) noexcept {
-  const std::size_t i = position_of(key);
-  return i < members_.size() ? &members_[i].value : nullptr;
+    const std::size_t i = position_of(key);
+    return i < members_.size() ? &members_[i].value : nullptr;
 }
 
 const JsonValue* JsonObject::find(std::string_view key) const noexcept {
-  const std::size_t i = position_of(key);
-  return i < members_.size() ? &members_[i].value : nullptr;
+    const std::size_t i = position_of(key);
+    return i < members_.size() ? &members_[i].value : nullptr;
 }
 
 JsonValue& JsonObject::append(std::string_view key, JsonValue&& value) {
-  members_.push_back(JsonMember{std::string(key), std::move(value)});
-  if (index_) {
-    index_->add(key, members_.size() - 1);
-  } else if (members_.size() > kLinearScanLimit) {
-    index_ = std::make_unique<detail::KeyIndex>(members_);
-  }
-  return members_.back().value;
+    members_.push_back(JsonMember{std::string(key), std::move(value)});
+    if (index_) {
+        index_->add(members_.back().key, members_.size() - 1);
+    } else if (members_.size() > kLinearScanLimit) {
+        index_ = std::make_unique<detail::KeyIndex>(members_);
+    }
+    return members_.back().value;
 }
 
 JsonValue& JsonObject::member_or_insert(std::string_view key) {
-  const std::size_t i = position_of(key);
-  if (i < members_.size()) return members_[i].value;
-  return append(key, JsonValue());
+    const std::size_t i = position_of(key);
+    if (i < members_.size()) return members_[i].value;
+    return append(key, JsonValue());
 }
 
 JsonValue& JsonObject::insert_or_assign(std::string_view key, JsonValue value) {
-  const std::size_t i = position_of(key);
-  if (i < members_.size()) {
-    members_[i].value = std::move(value);
-    return members_[i].value;
-  }
-  return append(key, std::move(value));
+    const std::size_t i = position_of(key);
+    if (i < members_.size()) {
+        members_[i].value = std::move(value);
+        return members_[i].value;
+    }
+    return append(key, std::move(value));
 }
 
 bool JsonObject::remove_moving_last(std::string_view key) {
-  const std::size_t i = position_of(key);
-  if (i == members_.size()) return false;
-  const std::size_t last = members_.size() - 1;
-  if (index_) {
-    index_->erase(members_[i].key, i);
-    if (i != last) index_->moved(members_[last].key, last, i);
-  }
-  if (i != last) members_[i] = std::move(members_[last]);
-  members_.pop_back();
-  return true;
+    const std::size_t i = position_of(key);
+    if (i == members_.size()) return false;
+    const std::size_t last = members_.size() - 1;
+    if (index_) {
+        index_->erase(members_[i].key, i);
+        if (i != last) index_->moved(members_[last].key, last, i);
+    }
+    if (i != last) members_[i] = std::move(members_[last]);
+    members_.pop_back();
+    return true;
 }
 
-bool operator==(const JsonObject& a, const JsonObject& b) { return a.members_ == b.members_; }
+bool operator==(const JsonObject& a, const JsonObject& b) {
+    return a.members_ == b.members_;
+}
 
 // ---------------------------------------------------------------------------
 // JsonValue
 
-void JsonValue::destroy() noexcept {
-  switch (kind_) {
-    case Kind::String: string_.~basic_string(); break;
-    case Kind::Array: array_.~JsonArray(); break;
-    case Kind::Object: object_.~JsonObject(); break;
-    default: break;
-  }
+void JsonValue::destroy_heap() noexcept {
+    switch (kind_) {
+        case Kind::String:
+            string_.~basic_string();
+            break;
+        case Kind::Array:
+            array_.~JsonArray();
+            break;
+        case Kind::Object:
+            object_.~JsonObject();
+            break;
+        default:
+            break;
+    }
 }
 
-void JsonValue::construct_from(JsonValue&& other) noexcept {
-  kind_ = other.kind_;
-  switch (kind_) {
-    case Kind::String: new (&string_) std::string(std::move(other.string_)); break;
-    case Kind::Array: new (&array_) JsonArray(std::move(other.array_)); break;
-    case Kind::Object: new (&object_) JsonObject(std::move(other.object_)); break;
-    default: unsigned_ = other.unsigned_; break;  // the scalars share their 8 bytes
-  }
-  other.destroy();
-  other.kind_ = Kind::Null;
-  other.unsigned_ = 0;
+void JsonValue::move_heap_from(JsonValue& other) noexcept {
+    switch (kind_) {
+        case Kind::String:
+            new (&string_) std::string(std::move(other.string_));
+            break;
+        case Kind::Array:
+            new (&array_) JsonArray(std::move(other.array_));
+            break;
+        case Kind::Object:
+            new (&object_) JsonObject(std::move(other.object_));
+            break;
+        default:
+            break;
+    }
+    other.destroy_heap();
 }
 
-void JsonValue::construct_from(const JsonValue& other) {
-  switch (other.kind_) {
-    case Kind::String: new (&string_) std::string(other.string_); break;
-    case Kind::Array: new (&array_) JsonArray(other.array_); break;
-    case Kind::Object: new (&object_) JsonObject(other.object_); break;
-    default: unsigned_ = other.unsigned_; break;
-  }
-  kind_ = other.kind_;
+JsonValue::JsonValue(const JsonValue& other) : kind_(other.kind_) {
+    switch (kind_) {
+        case Kind::String:
+            new (&string_) std::string(other.string_);
+            break;
+        case Kind::Array:
+            new (&array_) JsonArray(other.array_);
+            break;
+        case Kind::Object:
+            new (&object_) JsonObject(other.object_);
+            break;
+        default:
+            unsigned_ = other.unsigned_;
+            break;
+    }
 }
-
-JsonValue::JsonValue(const JsonValue& other) : kind_(Kind::Null), unsigned_(0) {
-  construct_from(other);
-}
-
-JsonValue::JsonValue(JsonValue&& other) noexcept { construct_from(std::move(other)); }
 
 JsonValue& JsonValue::operator=(const JsonValue& other) {
-  if (this != &other) {
-    JsonValue copy(other);  // `other` may live inside this value's tree
-    *this = std::move(copy);
-  }
-  return *this;
+    if (this != &other) *this = JsonValue(other);  // `other` may live inside this tree
+    return *this;
 }
 
-JsonValue& JsonValue::operator=(JsonValue&& other) noexcept {
-  if (this != &other) {
-    // `other` may live inside this value's tree: take it out before dropping
-    // the old content.
-    JsonValue taken(std::move(other));
-    destroy();
-    construct_from(std::move(taken));
-  }
-  return *this;
+JsonValue& JsonValue::move_assign_heap(JsonValue& other) noexcept {
+    if (this != &other) {
+        // `other` may live inside this value's tree: take it out before dropping
+        // the old content.
+        JsonValue taken(std::move(other));
+        this->~JsonValue();
+        new (this) JsonValue(std::move(taken));
+    }
+    return *this;
 }
 
 JsonValue JsonValue::boolean(bool b) noexcept {
-  JsonValue v;
-  v.kind_ = Kind::Bool;
-  v.bool_ = b;
-  return v;
+    JsonValue v;
+    v.kind_ = Kind::Bool;
+    v.bool_ = b;
+    return v;
 }
 
 JsonValue JsonValue::from_unsigned(std::uint64_t u) noexcept {
-  JsonValue v;
-  v.kind_ = Kind::Unsigned;
-  v.unsigned_ = u;
-  return v;
+    JsonValue v;
+    v.kind_ = Kind::Unsigned;
+    v.unsigned_ = u;
+    return v;
 }
 
 JsonValue JsonValue::from_signed(std::int64_t i) noexcept {
-  if (i >= 0) return from_unsigned(static_cast<std::uint64_t>(i));
-  JsonValue v;
-  v.kind_ = Kind::Negative;
-  v.negative_ = i;
-  return v;
+    if (i >= 0) return from_unsigned(static_cast<std::uint64_t>(i));
+    JsonValue v;
+    v.kind_ = Kind::Negative;
+    v.negative_ = i;
+    return v;
 }
 
 JsonValue JsonValue::from_double(double x) noexcept {
-  JsonValue v;
-  if (x - x == 0.0) {  // finite
-    v.kind_ = Kind::Float;
-    v.float_ = x;
-  }
-  return v;
+    JsonValue v;
+    if (x - x == 0.0) {  // finite
+        v.kind_ = Kind::Float;
+        v.float_ = x;
+    }
+    return v;
 }
 
 JsonValue JsonValue::string(std::string s) noexcept {
-  JsonValue v;
-  new (&v.string_) std::string(std::move(s));
-  v.kind_ = Kind::String;
-  return v;
+    JsonValue v;
+    new (&v.string_) std::string(std::move(s));
+    v.kind_ = Kind::String;
+    return v;
 }
 
 JsonValue JsonValue::array(JsonArray a) noexcept {
-  JsonValue v;
-  new (&v.array_) JsonArray(std::move(a));
-  v.kind_ = Kind::Array;
-  return v;
+    JsonValue v;
+    new (&v.array_) JsonArray(std::move(a));
+    v.kind_ = Kind::Array;
+    return v;
 }
 
 JsonValue JsonValue::object(JsonObject o) noexcept {
-  JsonValue v;
-  new (&v.object_) JsonObject(std::move(o));
-  v.kind_ = Kind::Object;
-  return v;
+    JsonValue v;
+    new (&v.object_) JsonObject(std::move(o));
+    v.kind_ = Kind::Object;
+    return v;
 }
 
-void JsonValue::wrong_kind(Kind wanted) const {
-  std::string message = "JSON value of kind ";
-  message += kind_name(kind_);
-  message += " used as ";
-  message += kind_name(wanted);
-  throw InternalFailure(message);
+namespace {
+
+// Finer than kind_name: the three number kinds apart.
+std::string_view kind_description(Kind kind) noexcept {
+    switch (kind) {
+        case Kind::Unsigned: return "an unsigned integer";
+        case Kind::Negative: return "a negative integer";
+        case Kind::Float: return "a float";
+        case Kind::Null: return "null";
+        case Kind::Bool: return "a boolean";
+        case Kind::String: return "a string";
+        case Kind::Array: return "an array";
+        case Kind::Object: return "an object";
+    }
+    return "null";
+}
+
+}  // namespace
+
+void JsonValue::wrong_kind(Kind wanted) const { wrong_kind(kind_description(wanted)); }
+
+void JsonValue::wrong_kind(std::string_view wanted) const {
+    std::string message = "JSON value is ";
+    message += kind_description(kind_);
+    message += ", not ";
+    message += wanted;
+    throw InternalFailure(message);
 }
 
 bool JsonValue::as_bool() const {
-  if (kind_ != Kind::Bool) wrong_kind(Kind::Bool);
-  return bool_;
+    if (kind_ != Kind::Bool) wrong_kind(Kind::Bool);
+    return bool_;
 }
 
 std::uint64_t JsonValue::as_unsigned() const {
-  if (kind_ != Kind::Unsigned) wrong_kind(Kind::Unsigned);
-  return unsigned_;
+    if (kind_ != Kind::Unsigned) wrong_kind(Kind::Unsigned);
+    return unsigned_;
 }
 
 std::int64_t JsonValue::as_negative() const {
-  if (kind_ != Kind::Negative) wrong_kind(Kind::Negative);
-  return negative_;
+    if (kind_ != Kind::Negative) wrong_kind(Kind::Negative);
+    return negative_;
 }
 
 double JsonValue::as_float() const {
-  if (kind_ != Kind::Float) wrong_kind(Kind::Float);
-  return float_;
+    if (kind_ != Kind::Float) wrong_kind(Kind::Float);
+    return float_;
 }
 
 double JsonValue::number_as_double() const {
-  switch (kind_) {
-    case Kind::Unsigned: return static_cast<double>(unsigned_);
-    case Kind::Negative: return static_cast<double>(negative_);
-    case Kind::Float: return float_;
-    default: wrong_kind(Kind::Float);
-  }
+    switch (kind_) {
+        case Kind::Unsigned:
+            return static_cast<double>(unsigned_);
+        case Kind::Negative:
+            return static_cast<double>(negative_);
+        case Kind::Float:
+            return float_;
+        default:
+            wrong_kind("a number");
+    }
 }
 
 const std::string& JsonValue::as_string() const {
-  if (kind_ != Kind::String) wrong_kind(Kind::String);
-  return string_;
+    if (kind_ != Kind::String) wrong_kind(Kind::String);
+    return string_;
 }
 
 std::string& JsonValue::as_string() {
-  if (kind_ != Kind::String) wrong_kind(Kind::String);
-  return string_;
+    if (kind_ != Kind::String) wrong_kind(Kind::String);
+    return string_;
 }
 
 JsonArray& JsonValue::as_array() {
-  if (kind_ != Kind::Array) wrong_kind(Kind::Array);
-  return array_;
+    if (kind_ != Kind::Array) wrong_kind(Kind::Array);
+    return array_;
 }
 
 const JsonArray& JsonValue::as_array() const {
-  if (kind_ != Kind::Array) wrong_kind(Kind::Array);
-  return array_;
+    if (kind_ != Kind::Array) wrong_kind(Kind::Array);
+    return array_;
 }
 
 JsonObject& JsonValue::as_object() {
-  if (kind_ != Kind::Object) wrong_kind(Kind::Object);
-  return object_;
+    if (kind_ != Kind::Object) wrong_kind(Kind::Object);
+    return object_;
 }
 
 const JsonObject& JsonValue::as_object() const {
-  if (kind_ != Kind::Object) wrong_kind(Kind::Object);
-  return object_;
+    if (kind_ != Kind::Object) wrong_kind(Kind::Object);
+    return object_;
 }
 
 const JsonValue* JsonValue::member(std::string_view key) const noexcept {
-  return kind_ == Kind::Object ? object_.find(key) : nullptr;
+    return kind_ == Kind::Object ? object_.find(key) : nullptr;
 }
 
 JsonValue* JsonValue::member(std::string_view key) noexcept {
-  return kind_ == Kind::Object ? object_.find(key) : nullptr;
+    return kind_ == Kind::Object ? object_.find(key) : nullptr;
 }
 
 bool operator==(const JsonValue& a, const JsonValue& b) {
-  if (a.kind_ != b.kind_) return false;
-  switch (a.kind_) {
-    case Kind::Null: return true;
-    case Kind::Bool: return a.bool_ == b.bool_;
-    case Kind::Unsigned: return a.unsigned_ == b.unsigned_;
-    case Kind::Negative: return a.negative_ == b.negative_;
-    case Kind::Float:
-      return std::bit_cast<std::uint64_t>(a.float_) == std::bit_cast<std::uint64_t>(b.float_);
-    case Kind::String: return a.string_ == b.string_;
-    case Kind::Array: return a.array_ == b.array_;
-    case Kind::Object: return a.object_ == b.object_;
-  }
-  return false;
+    if (a.kind_ != b.kind_) return false;
+    switch (a.kind_) {
+        case Kind::Null:
+            return true;
+        case Kind::Bool:
+            return a.bool_ == b.bool_;
+        case Kind::Unsigned:
+            return a.unsigned_ == b.unsigned_;
+        case Kind::Negative:
+            return a.negative_ == b.negative_;
+        case Kind::Float:
+            return std::bit_cast<std::uint64_t>(a.float_) == std::bit_cast<std::uint64_t>(b.float_);
+        case Kind::String:
+            return a.string_ == b.string_;
+        case Kind::Array:
+            return a.array_ == b.array_;
+        case Kind::Object:
+            return a.object_ == b.object_;
+    }
+    return false;
 }
 
 }  // namespace tessel::json

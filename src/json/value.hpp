@@ -41,141 +41,177 @@ class KeyIndex;  // open-addressing table from key hash to member position
 // References and pointers to member values stay valid until the next call
 // that adds or removes a member (like those into a std::vector).
 class JsonObject {
- public:
-  JsonObject() noexcept;
-  JsonObject(const JsonObject& other);
-  JsonObject(JsonObject&& other) noexcept;
-  JsonObject& operator=(const JsonObject& other);
-  JsonObject& operator=(JsonObject&& other) noexcept;
-  ~JsonObject();
+public:
+    JsonObject() noexcept;
+    JsonObject(const JsonObject& other);
+    JsonObject(JsonObject&& other) noexcept;
+    JsonObject& operator=(const JsonObject& other);
+    JsonObject& operator=(JsonObject&& other) noexcept;
+    ~JsonObject();
 
-  std::size_t size() const noexcept;
-  bool empty() const noexcept;
-  void reserve(std::size_t capacity);
+    // An object of these members in this order. A repeated key keeps its first
+    // position and takes its last value, as if each member were given to
+    // insert_or_assign in turn.
+    static JsonObject from_members(std::vector<JsonMember> members);
 
-  // The value of the member with this key, or nullptr.
-  JsonValue* find(std::string_view key) noexcept;
-  const JsonValue* find(std::string_view key) const noexcept;
+    std::size_t size() const noexcept;
+    bool empty() const noexcept;
+    void reserve(std::size_t capacity);
 
-  // The value of the member with this key; a missing member is first
-  // appended with the value null.
-  JsonValue& member_or_insert(std::string_view key);
+    // The value of the member with this key, or nullptr.
+    JsonValue* find(std::string_view key) noexcept;
+    const JsonValue* find(std::string_view key) const noexcept;
 
-  // Sets the member with this key: an existing member gets the new value in
-  // its place, a new key is appended after the last member.
-  JsonValue& insert_or_assign(std::string_view key, JsonValue value);
+    // The value of the member with this key; a missing member is first
+    // appended with the value null.
+    JsonValue& member_or_insert(std::string_view key);
 
-  // Removes the member with this key; the last member, when it is not the
-  // removed one, moves into the removed member's position. False when the key
-  // is absent.
-  bool remove_moving_last(std::string_view key);
+    // Sets the member with this key: an existing member gets the new value in
+    // its place, a new key is appended after the last member.
+    JsonValue& insert_or_assign(std::string_view key, JsonValue value);
 
-  // Members in order.
-  JsonMember* begin() noexcept;
-  JsonMember* end() noexcept;
-  const JsonMember* begin() const noexcept;
-  const JsonMember* end() const noexcept;
+    // Removes the member with this key; the last member, when it is not the
+    // removed one, moves into the removed member's position. False when the key
+    // is absent.
+    bool remove_moving_last(std::string_view key);
 
-  // Same members in the same order with equal values.
-  friend bool operator==(const JsonObject& a, const JsonObject& b);
+    // Members in order.
+    JsonMember* begin() noexcept;
+    JsonMember* end() noexcept;
+    const JsonMember* begin() const noexcept;
+    const JsonMember* end() const noexcept;
 
- private:
-  std::size_t position_of(std::string_view key) const noexcept;  // size() when absent
-  JsonValue& append(std::string_view key, JsonValue&& value);
+    // Same members in the same order with equal values.
+    friend bool operator==(const JsonObject& a, const JsonObject& b);
 
-  std::vector<JsonMember> members_;
-  // Built once the object grows past what a short linear scan handles well;
-  // when present it holds every member.
-  std::unique_ptr<detail::KeyIndex> index_;
+private:
+    std::size_t position_of(std::string_view key) const noexcept;  // size() when absent
+    JsonValue& append(std::string_view key, JsonValue&& value);
+    bool has_repeated_key() const;
+
+    std::vector<JsonMember> members_;
+    // Built once the object grows past what a short linear scan handles well;
+    // when present it holds every member.
+    std::unique_ptr<detail::KeyIndex> index_;
 };
 
 class JsonValue {
- public:
-  JsonValue() noexcept : kind_(Kind::Null), unsigned_(0) {}
-  JsonValue(const JsonValue& other);
-  JsonValue(JsonValue&& other) noexcept;
-  JsonValue& operator=(const JsonValue& other);
-  JsonValue& operator=(JsonValue&& other) noexcept;
-  ~JsonValue() { destroy(); }
+public:
+    JsonValue() noexcept : kind_(Kind::Null), unsigned_(0) {}
+    JsonValue(const JsonValue& other);
+    JsonValue(JsonValue&& other) noexcept : kind_(other.kind_) {
+        if (owns_heap()) {
+            move_heap_from(other);
+        } else {
+            unsigned_ = other.unsigned_;  // the scalars share their 8 bytes
+        }
+        other.kind_ = Kind::Null;
+    }
+    JsonValue& operator=(const JsonValue& other);
+    JsonValue& operator=(JsonValue&& other) noexcept {
+        if (owns_heap() || other.owns_heap()) return move_assign_heap(other);
+        kind_ = other.kind_;
+        unsigned_ = other.unsigned_;
+        if (this != &other) other.kind_ = Kind::Null;
+        return *this;
+    }
+    ~JsonValue() {
+        if (owns_heap()) destroy_heap();
+    }
 
-  static JsonValue boolean(bool b) noexcept;
-  static JsonValue from_unsigned(std::uint64_t u) noexcept;
-  // A value of 0 or more gives the unsigned kind, a value below 0 the negative kind.
-  static JsonValue from_signed(std::int64_t i) noexcept;
-  // A finite x gives the float kind; NaN and the infinities give null.
-  static JsonValue from_double(double x) noexcept;
-  static JsonValue string(std::string s) noexcept;
-  static JsonValue array(JsonArray a = {}) noexcept;
-  static JsonValue object(JsonObject o = {}) noexcept;
+    static JsonValue boolean(bool b) noexcept;
+    static JsonValue from_unsigned(std::uint64_t u) noexcept;
+    // A value of 0 or more gives the unsigned kind, a value below 0 the negative kind.
+    static JsonValue from_signed(std::int64_t i) noexcept;
+    // A finite x gives the float kind; NaN and the infinities give null.
+    static JsonValue from_double(double x) noexcept;
+    static JsonValue string(std::string s) noexcept;
+    static JsonValue array(JsonArray a = {}) noexcept;
+    static JsonValue object(JsonObject o = {}) noexcept;
 
-  Kind kind() const noexcept { return kind_; }
-  bool is_null() const noexcept { return kind_ == Kind::Null; }
-  bool is_bool() const noexcept { return kind_ == Kind::Bool; }
-  bool is_number() const noexcept {
-    return kind_ == Kind::Unsigned || kind_ == Kind::Negative || kind_ == Kind::Float;
-  }
-  bool is_string() const noexcept { return kind_ == Kind::String; }
-  bool is_array() const noexcept { return kind_ == Kind::Array; }
-  bool is_object() const noexcept { return kind_ == Kind::Object; }
+    Kind kind() const noexcept { return kind_; }
+    bool is_null() const noexcept { return kind_ == Kind::Null; }
+    bool is_bool() const noexcept { return kind_ == Kind::Bool; }
+    bool is_number() const noexcept {
+        return kind_ == Kind::Unsigned || kind_ == Kind::Negative || kind_ == Kind::Float;
+    }
+    bool is_string() const noexcept { return kind_ == Kind::String; }
+    bool is_array() const noexcept { return kind_ == Kind::Array; }
+    bool is_object() const noexcept { return kind_ == Kind::Object; }
 
-  // The typed accessors require the matching kind; on any other kind they
-  // throw tessel::InternalFailure.
-  bool as_bool() const;
-  std::uint64_t as_unsigned() const;
-  std::int64_t as_negative() const;
-  double as_float() const;
-  // Any number kind, converted to the nearest double.
-  double number_as_double() const;
-  const std::string& as_string() const;
-  std::string& as_string();
-  JsonArray& as_array();
-  const JsonArray& as_array() const;
-  JsonObject& as_object();
-  const JsonObject& as_object() const;
+    // The typed accessors require the matching kind; on any other kind they
+    // throw tessel::InternalFailure.
+    bool as_bool() const;
+    std::uint64_t as_unsigned() const;
+    std::int64_t as_negative() const;
+    double as_float() const;
+    // Any number kind, converted to the nearest double.
+    double number_as_double() const;
+    const std::string& as_string() const;
+    std::string& as_string();
+    JsonArray& as_array();
+    const JsonArray& as_array() const;
+    JsonObject& as_object();
+    const JsonObject& as_object() const;
 
-  // The value of the member with this key when this is an object that has
-  // one; nullptr otherwise (also for every other kind).
-  const JsonValue* member(std::string_view key) const noexcept;
-  JsonValue* member(std::string_view key) noexcept;
+    // The value of the member with this key when this is an object that has
+    // one; nullptr otherwise (also for every other kind).
+    const JsonValue* member(std::string_view key) const noexcept;
+    JsonValue* member(std::string_view key) noexcept;
 
-  // Structural equality: same kind and content; floats compare by their bits
-  // (so 0.0 and -0.0 differ), objects by their members in order.
-  friend bool operator==(const JsonValue& a, const JsonValue& b);
+    // Structural equality: same kind and content; floats compare by their bits
+    // (so 0.0 and -0.0 differ), objects by their members in order.
+    friend bool operator==(const JsonValue& a, const JsonValue& b);
 
- private:
-  void destroy() noexcept;
-  void construct_from(JsonValue&& other) noexcept;
-  void construct_from(const JsonValue& other);
-  [[noreturn]] void wrong_kind(Kind wanted) const;
+private:
+    // Strings, arrays and objects own memory; the other kinds are 8 plain bytes.
+    bool owns_heap() const noexcept { return kind_ >= Kind::String; }
+    void destroy_heap() noexcept;
+    // Takes the string, array or object of `other` (same kind), leaving an
+    // empty shell that it destroys.
+    void move_heap_from(JsonValue& other) noexcept;
+    JsonValue& move_assign_heap(JsonValue& other) noexcept;
+    [[noreturn]] void wrong_kind(Kind wanted) const;
+    [[noreturn]] void wrong_kind(std::string_view wanted) const;
 
-  Kind kind_;
-  union {
-    bool bool_;
-    std::uint64_t unsigned_;
-    std::int64_t negative_;
-    double float_;
-    std::string string_;
-    JsonArray array_;
-    JsonObject object_;
-  };
+    Kind kind_;
+    union {
+        bool bool_;
+        std::uint64_t unsigned_;
+        std::int64_t negative_;
+        double float_;
+        std::string string_;
+        JsonArray array_;
+        JsonObject object_;
+    };
 };
 
 struct JsonMember {
-  std::string key;
-  JsonValue value;
+    std::string key;
+    JsonValue value;
 
-  friend bool operator==(const JsonMember& a, const JsonMember& b) {
-    return a.key == b.key && a.value == b.value;
-  }
+    friend bool operator==(const JsonMember& a, const JsonMember& b) {
+        return a.key == b.key && a.value == b.value;
+    }
 };
 
-inline std::size_t JsonObject::size() const noexcept { return members_.size(); }
-inline bool JsonObject::empty() const noexcept { return members_.empty(); }
-inline JsonMember* JsonObject::begin() noexcept { return members_.data(); }
-inline JsonMember* JsonObject::end() noexcept { return members_.data() + members_.size(); }
-inline const JsonMember* JsonObject::begin() const noexcept { return members_.data(); }
+inline std::size_t JsonObject::size() const noexcept {
+    return members_.size();
+}
+inline bool JsonObject::empty() const noexcept {
+    return members_.empty();
+}
+inline JsonMember* JsonObject::begin() noexcept {
+    return members_.data();
+}
+inline JsonMember* JsonObject::end() noexcept {
+    return members_.data() + members_.size();
+}
+inline const JsonMember* JsonObject::begin() const noexcept {
+    return members_.data();
+}
 inline const JsonMember* JsonObject::end() const noexcept {
-  return members_.data() + members_.size();
+    return members_.data() + members_.size();
 }
 
 }  // namespace tessel::json

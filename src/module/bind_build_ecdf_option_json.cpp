@@ -1,7 +1,11 @@
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chart/ecdf_input.hpp"
+#include "chart/ecdf_option.hpp"
 #include "module/convert.hpp"
 #include "module/detach.hpp"
 #include "module/functions.hpp"
@@ -38,6 +42,47 @@ void append_point(PyObject* point, std::vector<double>& coords) {
     for_each_item(point, [&](PyObject* number) { coords.push_back(to_float(number)); });
 }
 
+#ifndef Py_GIL_DISABLED
+// Appends the numbers of `point` when it is an exact list of exact floats.
+bool append_float_list(PyObject* point, std::vector<double>& coords) {
+    if (!PyList_CheckExact(point)) return false;
+    const Py_ssize_t m = PyList_GET_SIZE(point);
+    for (Py_ssize_t j = 0; j < m; ++j) {
+        PyObject* number = PyList_GET_ITEM(point, j);
+        if (!PyFloat_CheckExact(number)) return false;
+        coords.push_back(PyFloat_AS_DOUBLE(number));
+    }
+    return true;
+}
+#endif
+
+// Reads the points of an exact list of exact lists of exact floats (what
+// compute_ecdf returns) with borrowed references and without calling back
+// into Python, so the lists cannot change while they are read. False, with
+// nothing kept, at the first point of another shape: the general conversion
+// then reads them all.
+bool read_float_points(PyObject* points, chart::EcdfSeriesInput& entry) {
+#ifdef Py_GIL_DISABLED
+    (void)points;
+    (void)entry;
+    return false;  // other threads may resize the lists: only the general path is safe
+#else
+    if (!PyList_CheckExact(points)) return false;
+    const Py_ssize_t n = PyList_GET_SIZE(points);
+    entry.point_ends.resize(static_cast<std::size_t>(n));
+    entry.coords.reserve(2 * static_cast<std::size_t>(n));
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        if (!append_float_list(PyList_GET_ITEM(points, i), entry.coords)) {
+            entry.coords.clear();
+            entry.point_ends.clear();
+            return false;
+        }
+        entry.point_ends[static_cast<std::size_t>(i)] = entry.coords.size();
+    }
+    return true;
+#endif
+}
+
 chart::EcdfSeriesInput to_series_entry(PyObject* obj) {
     if (!PyTuple_Check(obj)) throw tessel::TypeError(wrong_type_message(obj, "tuple"));
     const Py_ssize_t length = PyTuple_GET_SIZE(obj);
@@ -46,20 +91,46 @@ chart::EcdfSeriesInput to_series_entry(PyObject* obj) {
     }
     chart::EcdfSeriesInput entry;
     entry.name = std::string(to_text(PyTuple_GET_ITEM(obj, 0)));
-    for_each_item(
-        PyTuple_GET_ITEM(obj, 1),
-        [&](std::size_t n) {
-            entry.point_ends.reserve(n);
-            entry.coords.reserve(2 * n);
-        },
-        [&](PyObject* point) {
-            append_point(point, entry.coords);
-            entry.point_ends.push_back(entry.coords.size());
-        });
+    PyObject* points = PyTuple_GET_ITEM(obj, 1);
+    if (!read_float_points(points, entry)) {
+        for_each_item(
+            points,
+            [&](std::size_t n) {
+                entry.point_ends.reserve(n);
+                entry.coords.reserve(2 * n);
+            },
+            [&](PyObject* point) {
+                append_point(point, entry.coords);
+                entry.point_ends.push_back(entry.coords.size());
+            });
+    }
     entry.color = std::string(to_text(PyTuple_GET_ITEM(obj, 2)));
     PyObject* dash = PyTuple_GET_ITEM(obj, 3);
     if (dash != Py_None) entry.dash = to_vector<std::uint32_t>(dash, to_u32);
     return entry;
+}
+
+bool is_ascii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The document holds non-ASCII bytes only where the caller's texts do.
+bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::EcdfTexts& texts) {
+    for (std::string_view text : {texts.title, texts.x_name, texts.x_unit, texts.x_label, texts.bg, texts.axis_color,
+                                  texts.grid_color, texts.font_sans, texts.font_serif, texts.font_mono}) {
+        if (!is_ascii(text)) return false;
+    }
+    return std::all_of(series.begin(), series.end(),
+                       [](const chart::EcdfSeriesInput& s) { return is_ascii(s.name) && is_ascii(s.color); });
+}
+
+// An ASCII text is copied into the str as it is, without the decoder's scan.
+Ref to_str(const std::string& text, bool ascii) {
+    const auto length = static_cast<Py_ssize_t>(text.size());
+    if (!ascii) return Ref::steal(check(PyUnicode_FromStringAndSize(text.data(), length)));
+    Ref str = Ref::steal(check(PyUnicode_New(length, 127)));
+    std::memcpy(PyUnicode_1BYTE_DATA(str.get()), text.data(), text.size());
+    return str;
 }
 
 }  // namespace
@@ -76,7 +147,14 @@ PyObject* build_ecdf_option_json(const Args& args) {
     for (std::size_t i = 0; i < 10; ++i) {
         *fields[i] = convert_argument(names.params[i], [&] { return to_text(args[i + 1]); });
     }
-    throw tessel::InternalFailure("build_ecdf_option_json is not available yet");
+    // The views into the text arguments stay valid while detached: the caller
+    // holds those str objects for the whole call.
+    std::string json;
+    {
+        Detached detached;
+        json = chart::build_ecdf_option_json(series, texts);
+    }
+    return to_str(json, all_ascii(series, texts)).release();
 }
 
 }  // namespace tessel::py

@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "module/convert.hpp"
 #include "module/detach.hpp"
 #include "module/functions.hpp"
@@ -32,9 +30,8 @@ PyObject* compute_ecdf(const Args& args) {
     const double cutoff = args.given(1) ? convert_argument("cdf_cutoff", [&] { return to_float(args[1]); }) : 1.0;
     const std::span<const double> run = values.contiguous_1d();
 
-    // The private copy is made while attached: the caller's array is read only here.
-    std::vector<std::uint64_t> sample(run.size());
-    if (!run.empty()) std::memcpy(sample.data(), run.data(), run.size_bytes());
+    // The caller's array is read only here, while attached, into a private sample.
+    stats::Sample sample = stats::read_sample(run);
 
     stats::EcdfPoints points;
     {

@@ -10,9 +10,9 @@ namespace tessel::stats {
 // (bit pattern, occurrences) of each distinct value, in no particular order.
 using DistinctCounts = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
 
-// Counts the occurrences of each distinct bit pattern when the sample has at
-// most `limit` of them; gives up (returns false) as soon as it finds more.
-// The sample must not contain NaN patterns (one of them marks empty slots).
-bool count_distinct(std::span<const std::uint64_t> bits, std::size_t limit, DistinctCounts& out);
+// Counts the occurrences of each distinct value of a sample that has at most
+// `limit` of them; gives up (returns false) as soon as it finds more.
+// Non-finite values are not counted; `all_finite` tells whether there were any.
+bool count_distinct(std::span<const double> values, std::size_t limit, DistinctCounts& out, bool& all_finite);
 
 }  // namespace tessel::stats

@@ -14,17 +14,15 @@ namespace {
 
 constexpr std::uint64_t kExponentMask = 0x7ff0000000000000ULL;
 
-// Samples this large first try counting distinct values in a small hash
-// table, which beats sorting when there are few of them; the attempt stops
-// early, at little cost, when there are many.
+// Samples this large are first read into a small hash table of distinct
+// values, which beats copying and sorting when there are few of them; the
+// attempt stops early, at little cost, when there are many.
 constexpr std::size_t kCountingMinSize = 4096;
 constexpr std::size_t kCountingMaxDistinct = 1u << 14;
 
-void validate(std::span<const std::uint64_t> bits, double cutoff) {
-    if (bits.empty()) throw ValueError("values must not be empty");
-    bool finite = true;
-    for (const std::uint64_t b : bits) finite &= (b & kExponentMask) != kExponentMask;
-    if (!finite) throw ValueError("values must contain only finite values");
+void validate(const Sample& sample, double cutoff) {
+    if (sample.size == 0) throw ValueError("values must not be empty");
+    if (!sample.all_finite) throw ValueError("values must contain only finite values");
     if (!(cutoff > 0.0 && cutoff <= 1.0)) {
         throw ValueError("cdf_cutoff must be finite and in the interval (0, 1]");
     }
@@ -67,7 +65,7 @@ EcdfPoints from_counts(DistinctCounts& groups, std::size_t n, double cutoff) {
     std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
         return total_order_key(a.first) < total_order_key(b.first);
     });
-    std::vector<std::uint64_t> x(groups.size()), y(groups.size());
+    BitsBuffer x(groups.size()), y(groups.size());
     StepWriter writer(x.data(), y.data(), n, cutoff);
     std::size_t j = 0;
     for (std::size_t g = 0; g < groups.size();) {
@@ -79,9 +77,8 @@ EcdfPoints from_counts(DistinctCounts& groups, std::size_t n, double cutoff) {
     return EcdfPoints(std::move(x), std::move(y), size);
 }
 
-EcdfPoints from_sorted(std::vector<std::uint64_t> sorted, std::vector<std::uint64_t> scratch, double cutoff) {
+EcdfPoints from_sorted(BitsBuffer sorted, BitsBuffer scratch, double cutoff) {
     const std::size_t n = sorted.size();
-    scratch.resize(n);
     StepWriter writer(sorted.data(), scratch.data(), n, cutoff);
     for (std::size_t i = 0; i < n;) {
         const std::uint64_t first = sorted[i];
@@ -96,22 +93,38 @@ EcdfPoints from_sorted(std::vector<std::uint64_t> sorted, std::vector<std::uint6
 
 }  // namespace
 
-EcdfPoints compute_ecdf(std::vector<std::uint64_t> sample_bits, double cutoff) {
-    validate(sample_bits, cutoff);
-    const std::size_t n = sample_bits.size();
-    if (n >= kCountingMinSize) {
-        DistinctCounts groups;
-        if (count_distinct(sample_bits, kCountingMaxDistinct, groups)) return from_counts(groups, n, cutoff);
+Sample read_sample(std::span<const double> values) {
+    Sample sample;
+    sample.size = values.size();
+    if (values.size() >= kCountingMinSize &&
+        count_distinct(values, kCountingMaxDistinct, sample.groups, sample.all_finite)) {
+        sample.counted = true;
+        return sample;
     }
-    std::vector<std::uint64_t> scratch;
-    sort_total_order(sample_bits, scratch);
-    return from_sorted(std::move(sample_bits), std::move(scratch), cutoff);
+    sample.bits.resize(values.size());
+    std::uint64_t* out = sample.bits.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(values.data());
+    bool non_finite = false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::uint64_t b;
+        std::memcpy(&b, in + i * sizeof b, sizeof b);
+        out[i] = b;
+        non_finite |= (b & kExponentMask) == kExponentMask;
+    }
+    sample.all_finite = !non_finite;
+    return sample;
 }
 
-EcdfPoints compute_ecdf(std::span<const double> sample, double cutoff) {
-    std::vector<std::uint64_t> bits(sample.size());
-    if (!sample.empty()) std::memcpy(bits.data(), sample.data(), sample.size() * sizeof(double));
-    return compute_ecdf(std::move(bits), cutoff);
+EcdfPoints compute_ecdf(Sample sample, double cutoff) {
+    validate(sample, cutoff);
+    if (sample.counted) return from_counts(sample.groups, sample.size, cutoff);
+    BitsBuffer scratch;
+    sort_total_order(sample.bits, scratch);
+    return from_sorted(std::move(sample.bits), std::move(scratch), cutoff);
+}
+
+EcdfPoints compute_ecdf(std::span<const double> values, double cutoff) {
+    return compute_ecdf(read_sample(values), cutoff);
 }
 
 }  // namespace tessel::stats

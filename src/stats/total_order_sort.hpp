@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/uninitialized_buffer.hpp"
+
 namespace tessel::stats {
 
 // Order-preserving map from a double's bits to an unsigned key, and back.
@@ -16,8 +18,9 @@ constexpr std::uint64_t from_total_order_key(std::uint64_t key) noexcept {
     return (key >> 63) != 0 ? key & ~(std::uint64_t{1} << 63) : ~key;
 }
 
-// Sorts the bit patterns ascending by total order. `scratch` may be resized
-// to the same length and is left holding unspecified values.
-void sort_total_order(std::vector<std::uint64_t>& bits, std::vector<std::uint64_t>& scratch);
+// Sorts the bit patterns ascending by total order. `scratch` is resized to
+// the same length; the two buffers may be swapped, and scratch is left
+// holding unspecified values.
+void sort_total_order(UninitializedBuffer<std::uint64_t>& bits, UninitializedBuffer<std::uint64_t>& scratch);
 
 }  // namespace tessel::stats

@@ -1,0 +1,18 @@
+#include "chart/ecdf_option.hpp"
+
+#include "chart/ecdf_option_edits.hpp"
+#include "chart/option_to_json.hpp"
+
+namespace tessel::chart {
+
+OptionDocument build_ecdf_option_document(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts) {
+    OptionDocument document = to_option_document(ecdf_chart_option(series, texts));
+    apply_ecdf_option_edits(document.root, series, texts);
+    return document;
+}
+
+std::string build_ecdf_option_json(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts) {
+    return to_json_text(build_ecdf_option_document(series, texts));
+}
+
+}  // namespace tessel::chart

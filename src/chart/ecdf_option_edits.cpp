@@ -1,0 +1,134 @@
+#include "chart/ecdf_option_edits.hpp"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "chart/legend_icon.hpp"
+#include "common/errors.hpp"
+
+namespace tessel::chart {
+
+namespace {
+
+using json::JsonArray;
+using json::JsonObject;
+using json::JsonValue;
+
+constexpr std::string_view extra_css_text = "border-radius:0; box-shadow:none; min-width:210px;";
+
+JsonValue text(std::string_view s) { return JsonValue::string(std::string(s)); }
+
+JsonValue integers(std::initializer_list<std::uint64_t> values) {
+    JsonArray array;
+    array.reserve(values.size());
+    for (std::uint64_t v : values) array.push_back(JsonValue::from_unsigned(v));
+    return JsonValue::array(std::move(array));
+}
+
+void put_members(JsonObject&) {}
+
+template <class... Rest>
+void put_members(JsonObject& object, std::string_view key, JsonValue value, Rest&&... rest) {
+    object.insert_or_assign(key, std::move(value));
+    put_members(object, std::forward<Rest>(rest)...);
+}
+
+// object("k1", v1, "k2", v2, ...), members in argument order.
+template <class... Members>
+JsonValue object(Members&&... members) {
+    JsonObject o;
+    put_members(o, std::forward<Members>(members)...);
+    return JsonValue::object(std::move(o));
+}
+
+JsonObject* object_member(JsonObject& parent, std::string_view key) {
+    JsonValue* value = parent.find(key);
+    return value != nullptr && value->is_object() ? &value->as_object() : nullptr;
+}
+
+// The object whose members are about to be reached: null becomes {}.
+JsonObject& object_for_access(JsonValue& target, std::string_view key) {
+    if (target.is_null()) target = JsonValue::object();
+    if (!target.is_object()) {
+        throw InternalFailure("cannot access key \"" + std::string(key) + "\" in JSON " +
+                              std::string(json::kind_name(target.kind())));
+    }
+    return target.as_object();
+}
+
+JsonValue axis_line(std::string_view axis_color) {
+    return object("lineStyle", object("color", text(axis_color), "width", JsonValue::from_double(1.5)));
+}
+
+void edit_tooltip(JsonObject& tooltip, const EcdfTexts& texts) {
+    tooltip.insert_or_assign("extraCssText", text(extra_css_text));
+    tooltip.insert_or_assign("textStyle", object("color", text(texts.axis_color)));
+    tooltip.insert_or_assign(
+        "axisPointer",
+        object("type", text("line"), "lineStyle",
+               object("color", text(texts.axis_color), "type", integers({2, 4}), "width", JsonValue::from_unsigned(1),
+                      "opacity", JsonValue::from_double(0.55)),
+               "label", object("show", JsonValue::boolean(false))));
+}
+
+void edit_y_axis(JsonObject& axis, const EcdfTexts& texts) {
+    axis.insert_or_assign("axisLine", axis_line(texts.axis_color));
+    axis.insert_or_assign("nameRotate", JsonValue::from_unsigned(90));
+    JsonValue* split_line = axis.find("splitLine");
+    if (split_line == nullptr) return;
+    JsonValue* line_style = split_line->member("lineStyle");
+    if (line_style != nullptr && line_style->is_object()) {
+        line_style->as_object().insert_or_assign("type", integers({2, 5}));
+    }
+}
+
+void edit_series(JsonValue& element, const EcdfSeriesInput& record) {
+    const std::span<const std::uint32_t> dash =
+        record.dash ? std::span<const std::uint32_t>(*record.dash) : std::span<const std::uint32_t>();
+    object_for_access(element, "legendIcon").member_or_insert("legendIcon") = text(legend_icon_path(dash));
+    object_for_access(element, "emphasis").member_or_insert("emphasis") =
+        object("lineStyle", object("width", JsonValue::from_double(2.4)));
+
+    JsonObject* line_style = object_member(element.as_object(), "lineStyle");
+    if (line_style == nullptr) return;
+    line_style->insert_or_assign("cap", text("round"));
+    line_style->insert_or_assign("join", text("round"));
+    if (!record.dash) {
+        line_style->remove_moving_last("type");
+        return;
+    }
+    JsonArray pattern;
+    pattern.reserve(dash.size());
+    for (std::uint32_t d : dash) pattern.push_back(JsonValue::from_unsigned(d));
+    line_style->insert_or_assign("type", JsonValue::array(std::move(pattern)));
+}
+
+}  // namespace
+
+void apply_ecdf_option_edits(JsonValue& root, std::span<const EcdfSeriesInput> records, const EcdfTexts& texts) {
+    if (!root.is_object()) throw InternalFailure("option root must be an object");
+    JsonObject& option = root.as_object();
+
+    option.insert_or_assign("textStyle", object("fontFamily", text(texts.font_sans), "color", text(texts.axis_color)));
+    option.insert_or_assign("_meta", object("xUnit", text(texts.x_unit), "xLabel", text(texts.x_label)));
+
+    if (JsonValue* grid = option.find("grid"); grid != nullptr && grid->is_array() && grid->as_array().size() == 1) {
+        JsonValue only = std::move(grid->as_array().front());
+        *grid = std::move(only);
+    }
+    if (JsonObject* tooltip = object_member(option, "tooltip")) edit_tooltip(*tooltip, texts);
+    if (JsonObject* x_axis = object_member(option, "xAxis")) {
+        x_axis->insert_or_assign("axisLine", axis_line(texts.axis_color));
+    }
+    if (JsonObject* y_axis = object_member(option, "yAxis")) edit_y_axis(*y_axis, texts);
+
+    JsonValue* series = option.find("series");
+    if (series == nullptr || !series->is_array()) return;
+    JsonArray& elements = series->as_array();
+    for (std::size_t i = 0; i < records.size() && i < elements.size(); ++i) edit_series(elements[i], records[i]);
+}
+
+}  // namespace tessel::chart

@@ -1,0 +1,347 @@
+#include "chart/json_float_text.hpp"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace tessel::chart {
+
+namespace {
+
+__extension__ using u128 = unsigned __int128;
+
+// ---------------------------------------------------------------------------
+// Powers of ten as 128-bit significands: for m in [min_pow10, max_pow10],
+// g(m) = floor(10^m * 2^(127 - floor(log2(10^m)))) + 1, so that
+// 2^127 < g(m) <= 2^128 - 1 and g(m) exceeds the exact scaled power. These m
+// are the -k of every finite double's decimal exponent k below.
+
+constexpr int min_pow10 = -292;
+constexpr int max_pow10 = 324;
+
+struct Significand128 {
+    std::uint64_t hi;
+    std::uint64_t lo;
+};
+
+// Unsigned integers of up to 18 words (1152 bits), enough for 10^324 and for
+// 2^(127 + bit length of 10^292); only what the table needs.
+struct BigNumber {
+    static constexpr int words = 18;
+    std::array<std::uint64_t, words> w{};  // least significant first
+
+    constexpr int bit_length() const {
+        for (int i = words - 1; i >= 0; --i) {
+            if (w[i] != 0) return 64 * i + 64 - std::countl_zero(w[i]);
+        }
+        return 0;
+    }
+    constexpr void multiply_by_10() {
+        std::uint64_t carry = 0;
+        for (auto& word : w) {
+            const u128 p = static_cast<u128>(word) * 10 + carry;
+            word = static_cast<std::uint64_t>(p);
+            carry = static_cast<std::uint64_t>(p >> 64);
+        }
+    }
+    constexpr void divide_by_10() {  // floor
+        u128 remainder = 0;
+        for (int i = words - 1; i >= 0; --i) {
+            const u128 current = (remainder << 64) | w[i];
+            w[i] = static_cast<std::uint64_t>(current / 10);
+            remainder = current % 10;
+        }
+    }
+    // floor(this * 2^shift) taken as 128 bits; the caller knows it fits.
+    constexpr u128 scaled_128(int shift) const {
+        if (shift >= 0) return ((static_cast<u128>(w[1]) << 64) | w[0]) << shift;
+        const int word = -shift / 64;
+        const int bit = -shift % 64;
+        auto at = [&](int i) { return i < words ? w[i] : std::uint64_t{0}; };
+        auto shifted = [&](int i) { return bit == 0 ? at(i) : (at(i) >> bit) | (at(i + 1) << (64 - bit)); };
+        return (static_cast<u128>(shifted(word + 1)) << 64) | shifted(word);
+    }
+};
+
+constexpr int floor_log2_pow10(int m) { return (m * 1741647) >> 19; }
+
+constexpr std::array<Significand128, max_pow10 - min_pow10 + 1> make_pow10_table() {
+    std::array<Significand128, max_pow10 - min_pow10 + 1> table{};
+    auto store = [&](int m, u128 floor_scaled) {
+        const u128 g = floor_scaled + 1;
+        table[m - min_pow10] = {static_cast<std::uint64_t>(g >> 64), static_cast<std::uint64_t>(g)};
+    };
+    // 10^m for m >= 0, exactly.
+    BigNumber power;
+    power.w[0] = 1;
+    for (int m = 0; m <= max_pow10; ++m) {
+        const int floor_log2 = power.bit_length() - 1;
+        if (floor_log2 != floor_log2_pow10(m)) throw "floor_log2_pow10 is wrong";
+        store(m, power.scaled_128(127 - floor_log2));
+        power.multiply_by_10();
+    }
+    // For m = -j: floor(2^(127 + L) / 10^j) with L the bit length of 10^j
+    // (10^j is no power of two, so floor(log2(10^-j)) = -L). It is taken from
+    // floor(2^top / 10^j), which repeated division by 10 gives exactly.
+    constexpr int top = 127 + 971;  // 971: the bit length of 10^292
+    BigNumber quotient;
+    quotient.w[top / 64] = std::uint64_t{1} << (top % 64);
+    BigNumber divisor;
+    divisor.w[0] = 1;
+    for (int j = 1; j <= -min_pow10; ++j) {
+        quotient.divide_by_10();
+        divisor.multiply_by_10();
+        const int length = divisor.bit_length();
+        if (-length != floor_log2_pow10(-j)) throw "floor_log2_pow10 is wrong";
+        store(-j, quotient.scaled_128(-(top - 127 - length)));
+    }
+    return table;
+}
+
+constexpr auto pow10_table = make_pow10_table();
+
+// ---------------------------------------------------------------------------
+// Shortest digits: the candidates are the multiples of 10^(k+1) and of 10^k
+// next to x, with 10^k at most the width of the interval of reals that read
+// back as x. The value and the bounds of that interval are scaled by 10^-k
+// with a 128-bit approximation of that power; rounding the products to odd
+// keeps every comparison below exact.
+
+constexpr int floor_log10_pow2(int e) { return (e * 1262611) >> 22; }
+constexpr int floor_log10_three_quarters_pow2(int e) { return (e * 1262611 - 524031) >> 22; }
+
+// A product of up to 192 bits: g (128 bits) times a 64-bit factor.
+struct Product192 {
+    std::uint64_t high;  // bits 128 to 191
+    u128 low;            // bits 0 to 127
+};
+
+Product192 multiply(Significand128 g, std::uint64_t factor) noexcept {
+    const u128 low = static_cast<u128>(g.lo) * factor;
+    const u128 high = static_cast<u128>(g.hi) * factor;
+    const u128 middle = static_cast<u128>(static_cast<std::uint64_t>(high)) + (low >> 64);
+    return {static_cast<std::uint64_t>(high >> 64) + static_cast<std::uint64_t>(middle >> 64),
+            (middle << 64) | static_cast<std::uint64_t>(low)};
+}
+
+// g * 2^shift for shift in [1, 5], in 64-bit steps (the shift stays below 64).
+Product192 shifted(Significand128 g, int shift) noexcept {
+    const std::uint64_t middle = (g.hi << shift) | (g.lo >> (64 - shift));
+    return {g.hi >> (64 - shift), (static_cast<u128>(middle) << 64) | (g.lo << shift)};
+}
+
+Product192 plus(Product192 a, Product192 b) noexcept {
+    const u128 low = a.low + b.low;
+    return {a.high + b.high + (low < a.low ? 1 : 0), low};
+}
+
+Product192 minus(Product192 a, Product192 b) noexcept {
+    return {a.high - b.high - (a.low < b.low ? 1 : 0), a.low - b.low};
+}
+
+// The product divided by 2^128, rounded to odd: its bits 64 to 127 decide
+// whether the lowest bit is set.
+std::uint64_t round_to_odd(Product192 p) noexcept {
+    return p.high | (static_cast<std::uint64_t>(p.low >> 64) > 1 ? 1 : 0);
+}
+
+// x = digits * 10^exponent, digits below 10^17 with possibly trailing zeros.
+struct ShortestDecimal {
+    std::uint64_t digits;
+    int exponent;
+};
+
+// The shortest digits that read back as the positive finite double of these
+// bits (the nearest of them when several have that length, the even one on
+// a tie).
+ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    const int biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t c;
+    int q;
+    if (biased_exponent != 0) {
+        c = fraction | (std::uint64_t{1} << 52);
+        q = biased_exponent - 1075;
+        // Integers below 2^53 are their own shortest digits.
+        if (-52 <= q && q <= 0 && (c & ((std::uint64_t{1} << -q) - 1)) == 0) return {c >> -q, 0};
+    } else {
+        c = fraction;
+        q = -1074;
+    }
+    const bool bounds_included = c % 2 == 0;
+    // At a power of two the double below is twice as close.
+    const bool lower_closer = fraction == 0 && biased_exponent > 1;
+    const int k = lower_closer ? floor_log10_three_quarters_pow2(q) : floor_log10_pow2(q);
+    const int h = q + floor_log2_pow10(-k) + 1;  // 1 to 4
+    const Significand128 g = pow10_table[-k - min_pow10];
+    // The bounds are 4c - 2 (4c - 1 when the lower neighbour is closer) and
+    // 4c + 2, shifted by h: their products differ from the value's by g
+    // shifted, so one multiplication gives all three exactly.
+    const Product192 value = multiply(g, (4 * c) << h);
+    const Product192 half_step = shifted(g, h + 1);
+    const Product192 lower_step = shifted(g, lower_closer ? h : h + 1);
+    const std::uint64_t vbl = round_to_odd(minus(value, lower_step));
+    const std::uint64_t vb = round_to_odd(value);
+    const std::uint64_t vbr = round_to_odd(plus(value, half_step));
+    const std::uint64_t lower = vbl + (bounds_included ? 0 : 1);
+    const std::uint64_t upper = vbr - (bounds_included ? 0 : 1);
+
+    // Selected with bit operations, not branches: which case applies is
+    // close to random from one number to the next.
+    const std::uint64_t s = vb / 4;
+    // At most one multiple of 10^(k+1) fits in the interval.
+    const std::uint64_t sp = s / 10;
+    const unsigned shorter_below = lower <= 40 * sp;
+    const unsigned shorter_above = 40 * sp + 40 <= upper;
+    const unsigned shorter = (s >= 10) & (shorter_below ^ shorter_above);
+    // Otherwise the multiple of 10^k below or above; the nearer one (the even
+    // one on a tie) when both fit.
+    const unsigned below_inside = lower <= 4 * s;
+    const unsigned above_inside = 4 * s + 4 <= upper;
+    const std::uint64_t mid = 4 * s + 2;
+    const unsigned nearer_above = (vb > mid) | ((vb == mid) & static_cast<unsigned>(s & 1));
+    const unsigned one_inside = below_inside ^ above_inside;
+    const unsigned above = (one_inside & above_inside) | (~one_inside & 1 & nearer_above);
+    const std::uint64_t mask = 0 - static_cast<std::uint64_t>(shorter);
+    const std::uint64_t digits = ((sp + shorter_above) & mask) | ((s + above) & ~mask);
+    return {digits, k + static_cast<int>(shorter)};
+}
+
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void write_pair(std::uint32_t v, char* out) noexcept { std::memcpy(out, digit_pairs + 2 * v, 2); }
+
+// The 8 digits of v < 10^8, leading zeros included, as byte values 0 to 9 in
+// text order when stored: each step splits every lane into quotient and
+// remainder at once (by 10^4, then 100, then 10), with multiply-and-shift
+// divisions that are exact in these ranges.
+std::uint64_t eight_digits(std::uint32_t v) noexcept {
+    const std::uint64_t x = v;
+    const std::uint64_t fours = x + (0x100000000 - 10000) * ((x * 109951163) >> 40);
+    const std::uint64_t twos = fours + (0x10000 - 100) * (((fours * 10486) >> 20) & 0x7F0000007F);
+    const std::uint64_t ones = twos + (0x100 - 10) * (((twos * 103) >> 10) & 0xF000F000F000F);
+    // The most significant digit is now in the highest byte.
+    if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(ones);
+    return ones;
+}
+
+// Counts of zero digits in eight_digits(v) for v > 0.
+int leading_zero_digits(std::uint64_t digits) noexcept {
+    if constexpr (std::endian::native == std::endian::little) return std::countr_zero(digits) / 8;
+    return std::countl_zero(digits) / 8;
+}
+int trailing_zero_digits(std::uint64_t digits) noexcept {
+    if constexpr (std::endian::native == std::endian::little) return std::countl_zero(digits) / 8;
+    return std::countr_zero(digits) / 8;
+}
+
+constexpr std::uint64_t ascii_zeros = 0x3030303030303030;
+
+// 16 bytes in text order (the first in the lowest byte when stored).
+u128 text_block(std::uint64_t first8, std::uint64_t next8) noexcept {
+    if constexpr (std::endian::native == std::endian::little) return (static_cast<u128>(next8) << 64) | first8;
+    return (static_cast<u128>(first8) << 64) | next8;
+}
+// The block without its first `count` bytes (0 to 16); zero bytes follow.
+u128 drop_bytes(u128 block, int count) noexcept {
+    const int bits = 8 * count;
+    if constexpr (std::endian::native == std::endian::little) return bits >= 128 ? 0 : block >> bits;
+    return bits >= 128 ? 0 : block << bits;
+}
+char first_byte(u128 block) noexcept {
+    if constexpr (std::endian::native == std::endian::little) return static_cast<char>(block);
+    return static_cast<char>(block >> 120);
+}
+void store(char* out, u128 block) noexcept { std::memcpy(out, &block, 16); }
+
+// The significant digits of a decimal, held in registers so that the layout
+// below only stores: going through a buffer would read back freshly stored
+// bytes at other offsets, which the processor cannot forward from its stores.
+struct Spelled {
+    char lead;      // the first digit
+    u128 rest;      // the digits after it, in text order; bytes past the last digit are unspecified
+    int length;     // significant digits, trailing zeros excluded
+    int exponent;   // power of ten of the first digit
+};
+
+// For 0 < digits < 10^17, with value digits * 10^exponent.
+Spelled spell(std::uint64_t digits, int exponent) noexcept {
+    const std::uint64_t high = digits / 100000000;  // below 10^9
+    const auto first = static_cast<std::uint32_t>(high / 100000000);  // 0 to 9
+    const std::uint64_t middle = eight_digits(static_cast<std::uint32_t>(high % 100000000));
+    const std::uint64_t last = eight_digits(static_cast<std::uint32_t>(digits % 100000000));
+    const u128 block = text_block(middle + ascii_zeros, last + ascii_zeros);
+    const int trailing = last != 0 ? trailing_zero_digits(last)
+                         : middle != 0 ? 8 + trailing_zero_digits(middle)
+                                       : 16;
+    if (first != 0) return {static_cast<char>('0' + first), block, 17 - trailing, exponent + 16};
+    const int leading = middle != 0 ? leading_zero_digits(middle) : 8 + leading_zero_digits(last);
+    const int total = 16 - leading;
+    const u128 from_lead = drop_bytes(block, leading);
+    return {first_byte(from_lead), drop_bytes(from_lead, 1), total - trailing, exponent + total - 1};
+}
+
+}  // namespace
+
+char* format_json_float(double x, char* out) noexcept {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    if ((bits & 0x7FF0000000000000) == 0x7FF0000000000000) {
+        std::memcpy(out, "null", 4);
+        return out + 4;
+    }
+    if (bits >> 63) *out++ = '-';
+    if ((bits << 1) == 0) {
+        std::memcpy(out, "0.0", 3);
+        return out + 3;
+    }
+    const ShortestDecimal d = shortest_with_trailing_zeros(bits & ~(std::uint64_t{1} << 63));
+    const Spelled digits = spell(d.digits, d.exponent);
+    const int n = digits.length;
+    const int e = digits.exponent;
+
+    if (e < -5 || e > 15) {
+        out[0] = digits.lead;
+        out[1] = '.';
+        store(out + 2, digits.rest);
+        out += n > 1 ? n + 1 : 1;
+        *out++ = 'e';
+        *out++ = e < 0 ? '-' : '+';
+        const auto magnitude = static_cast<std::uint32_t>(e < 0 ? -e : e);  // 6 to 324
+        if (magnitude >= 100) {
+            *out++ = static_cast<char>('0' + magnitude / 100);
+            write_pair(magnitude % 100, out);
+            return out + 2;
+        }
+        if (magnitude >= 10) {
+            write_pair(magnitude, out);
+            return out + 2;
+        }
+        *out = static_cast<char>('0' + magnitude);
+        return out + 1;
+    }
+    if (e >= n - 1) {  // whole: digits, zeros, ".0"
+        out[0] = digits.lead;
+        store(out + 1, digits.rest);
+        store(out + n, text_block(ascii_zeros, ascii_zeros));
+        std::memcpy(out + e + 1, ".0", 2);
+        return out + e + 3;
+    }
+    if (e >= 0) {  // the point falls inside the digits
+        out[0] = digits.lead;
+        store(out + 1, digits.rest);
+        out[e + 1] = '.';
+        store(out + e + 2, drop_bytes(digits.rest, e));
+        return out + n + 1;
+    }
+    // Below 1: "0.", -e - 1 zeros, the digits.
+    std::memcpy(out, "0.0000", 6);
+    out[1 - e] = digits.lead;
+    store(out + 2 - e, digits.rest);
+    return out + 1 - e + n;
+}
+
+}  // namespace tessel::chart

@@ -1,0 +1,22 @@
+#pragma once
+// The JSON float form of a double (json/writer.hpp), formatted into a
+// caller's buffer. The data of a chart is written one coordinate at a time,
+// hundreds of thousands of them per call, so this form avoids a string target
+// and finds the shortest round-trip digits with one 128-bit multiplication per
+// value instead of the general conversion of the standard library. Its
+// text is the writer's, byte for byte.
+#include <cstddef>
+
+namespace tessel::chart {
+
+// "-1.7976931348623157e+308" is the longest text.
+inline constexpr std::size_t max_json_float_bytes = 24;
+// The room the formatter needs at its target: it moves digits in blocks of
+// fixed size, which may reach past the end of its text.
+inline constexpr std::size_t json_float_room = 40;
+
+// Writes the text of x at `out`, which has room for json_float_room bytes,
+// and returns its end. NaN and the infinities give "null".
+char* format_json_float(double x, char* out) noexcept;
+
+}  // namespace tessel::chart

@@ -1,0 +1,89 @@
+#include "svg/frame.hpp"
+
+#include "svg/document_reading.hpp"
+#include "svg/plot_box.hpp"
+#include "svg/svg_text.hpp"
+
+namespace tessel::svg {
+
+namespace {
+
+// The title text: "title" (or the first element of a "title" array) as an
+// object with a string "text"; empty in every other case.
+std::string_view title_text(const json::JsonValue& root) {
+    const json::JsonValue* title = root.member("title");
+    if (title != nullptr && title->is_array()) {
+        const json::JsonArray& titles = title->as_array();
+        title = titles.empty() ? nullptr : &titles.front();
+    }
+    const std::string* text = string_member(title, "text");
+    return text != nullptr ? std::string_view(*text) : std::string_view();
+}
+
+// a - b for unsigned sizes, 0 when b exceeds a: the axis lines never carry a sign.
+std::uint32_t minus_or_zero(std::uint32_t a, std::uint32_t b) { return a > b ? a - b : 0; }
+
+}  // namespace
+
+FrameSettings frame_settings(const json::JsonValue& root) {
+    const std::string* background = string_member(&root, "backgroundColor");
+    const std::string* text_colour = string_member(root.member("textStyle"), "color");
+    return FrameSettings{
+        background != nullptr ? std::string_view(*background) : "white",
+        text_colour != nullptr ? std::string_view(*text_colour) : "#111111",
+        title_text(root),
+    };
+}
+
+void write_frame(const FrameSettings& settings, std::uint32_t width, std::uint32_t height, std::string& out) {
+    const std::uint32_t right = minus_or_zero(width, kRightMargin);
+    const std::uint32_t bottom = minus_or_zero(height, kBottomMargin);
+
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
+    append_integer(width, out);
+    out += ' ';
+    append_integer(height, out);
+    out += "\" width=\"";
+    append_integer(width, out);
+    out += "\" height=\"";
+    append_integer(height, out);
+    out += "\" role=\"img\">";
+
+    out += "<rect width=\"100%\" height=\"100%\" fill=\"";
+    append_svg_text(settings.background, out);
+    out += "\"/>";
+
+    if (!settings.title.empty()) {
+        out += "<text x=\"0\" y=\"36\" fill=\"";
+        append_svg_text(settings.text_colour, out);
+        out += "\" font-size=\"32\" font-family=\"sans-serif\">";
+        append_svg_text(settings.title, out);
+        out += "</text>";
+    }
+
+    out += "<line x1=\"";
+    append_integer(kPlotLeft, out);
+    out += "\" y1=\"";
+    append_integer(bottom, out);
+    out += "\" x2=\"";
+    append_integer(right, out);
+    out += "\" y2=\"";
+    append_integer(bottom, out);
+    out += "\" stroke=\"";
+    append_svg_text(settings.text_colour, out);
+    out += "\" stroke-width=\"1.5\"/>";
+
+    out += "<line x1=\"";
+    append_integer(kPlotLeft, out);
+    out += "\" y1=\"";
+    append_integer(kPlotTop, out);
+    out += "\" x2=\"";
+    append_integer(kPlotLeft, out);
+    out += "\" y2=\"";
+    append_integer(bottom, out);
+    out += "\" stroke=\"";
+    append_svg_text(settings.text_colour, out);
+    out += "\" stroke-width=\"1.5\"/>";
+}
+
+}  // namespace tessel::svg

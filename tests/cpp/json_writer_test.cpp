@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "json/value.hpp"
+#include "json/writer.hpp"
+
+namespace {
+
+using tessel::json::JsonArray;
+using tessel::json::JsonObject;
+using tessel::json::JsonValue;
+using tessel::json::to_json;
+using tessel::json::write_json;
+using tessel::json::write_json_float;
+using tessel::json::write_json_signed;
+using tessel::json::write_json_string;
+using tessel::json::write_json_unsigned;
+
+std::string float_text(double x) {
+    std::string out;
+    write_json_float(x, out);
+    return out;
+}
+
+std::string string_text(std::string_view s) {
+    std::string out;
+    write_json_string(s, out);
+    return out;
+}
+
+// The float form assembled with string operations from the shortest
+// scientific digits of std::to_chars.
+std::string reference_float_text(double x) {
+    if (x == 0) return std::signbit(x) ? "-0.0" : "0.0";
+    char shortest[64];
+    std::to_chars_result r =
+        std::to_chars(shortest, shortest + sizeof shortest, x, std::chars_format::scientific);
+    std::string sci(shortest, r.ptr);
+    std::string sign;
+    if (sci[0] == '-') {
+        sign = "-";
+        sci.erase(0, 1);
+    }
+    const std::size_t e_pos = sci.find('e');
+    std::string digits = sci.substr(0, e_pos);
+    digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+    const int e = std::stoi(sci.substr(e_pos + 1));
+    const int n = static_cast<int>(digits.size());
+    std::string out = sign;
+    if (e >= -5 && e <= 15) {
+        if (e >= n - 1) {
+            out += digits + std::string(static_cast<std::size_t>(e - n + 1), '0') + ".0";
+        } else if (e >= 0) {
+            out += digits.substr(0, static_cast<std::size_t>(e + 1)) + "." +
+                   digits.substr(static_cast<std::size_t>(e + 1));
+        } else {
+            out += "0." + std::string(static_cast<std::size_t>(-e - 1), '0') + digits;
+        }
+    } else {
+        out += digits.substr(0, 1);
+        if (n > 1) out += "." + digits.substr(1);
+        out += e < 0 ? "e-" : "e+";
+        out += std::to_string(std::abs(e));
+    }
+    return out;
+}
+
+TEST(JsonWriter, Words) {
+    EXPECT_EQ(to_json(JsonValue()), "null");
+    EXPECT_EQ(to_json(JsonValue::boolean(true)), "true");
+    EXPECT_EQ(to_json(JsonValue::boolean(false)), "false");
+}
+
+TEST(JsonWriter, Integers) {
+    EXPECT_EQ(to_json(JsonValue::from_unsigned(0)), "0");
+    EXPECT_EQ(to_json(JsonValue::from_unsigned(std::numeric_limits<std::uint64_t>::max())),
+              "18446744073709551615");
+    EXPECT_EQ(to_json(JsonValue::from_signed(-1)), "-1");
+    EXPECT_EQ(to_json(JsonValue::from_signed(std::numeric_limits<std::int64_t>::min())),
+              "-9223372036854775808");
+    std::string out = "x";
+    write_json_unsigned(42, out);
+    write_json_signed(-42, out);
+    write_json_signed(7, out);
+    EXPECT_EQ(out, "x42-427");
+}
+
+TEST(JsonWriter, FloatForms) {
+    EXPECT_EQ(float_text(0.0), "0.0");
+    EXPECT_EQ(float_text(-0.0), "-0.0");
+    EXPECT_EQ(float_text(1.0), "1.0");
+    EXPECT_EQ(float_text(-2.0), "-2.0");
+    EXPECT_EQ(float_text(100.0), "100.0");
+    EXPECT_EQ(float_text(12.5), "12.5");
+    EXPECT_EQ(float_text(0.1), "0.1");
+    EXPECT_EQ(float_text(0.001), "0.001");
+    EXPECT_EQ(float_text(1e-5), "0.00001");
+    EXPECT_EQ(float_text(1.25e-5), "0.0000125");
+    EXPECT_EQ(float_text(1e-6), "1e-6");
+    EXPECT_EQ(float_text(1.5e-7), "1.5e-7");
+    EXPECT_EQ(float_text(1e15), "1000000000000000.0");
+    EXPECT_EQ(float_text(9999999999999998.0), "9999999999999998.0");
+    EXPECT_EQ(float_text(1e16), "1e+16");
+    EXPECT_EQ(float_text(1.5e300), "1.5e+300");
+    EXPECT_EQ(float_text(123456789012.345), "123456789012.345");
+    EXPECT_EQ(float_text(1.0 / 3.0), "0.3333333333333333");
+    EXPECT_EQ(float_text(2.0 / 3.0), "0.6666666666666666");
+    EXPECT_EQ(float_text(std::numeric_limits<double>::max()), "1.7976931348623157e+308");
+    EXPECT_EQ(float_text(-std::numeric_limits<double>::max()), "-1.7976931348623157e+308");
+    EXPECT_EQ(float_text(std::numeric_limits<double>::denorm_min()), "5e-324");
+    EXPECT_EQ(float_text(std::numeric_limits<double>::min()), "2.2250738585072014e-308");
+    EXPECT_EQ(float_text(18446744073709551616.0), "1.8446744073709552e+19");
+    EXPECT_EQ(float_text(0.55), "0.55");
+    EXPECT_EQ(float_text(2.4), "2.4");
+    EXPECT_EQ(float_text(-12.34), "-12.34");
+    EXPECT_EQ(float_text(68719476736.5), "68719476736.5");  // at the short-decimal bound
+}
+
+TEST(JsonWriter, NonFiniteFloatsAreNull) {
+    EXPECT_EQ(float_text(std::nan("")), "null");
+    EXPECT_EQ(float_text(std::numeric_limits<double>::infinity()), "null");
+    EXPECT_EQ(float_text(-std::numeric_limits<double>::infinity()), "null");
+}
+
+// Floats with few decimals take a short path; it must give the same text as
+// the shortest-digits path for every double.
+TEST(JsonWriter, FloatFormMatchesIndependentReference) {
+    std::mt19937_64 rng(99);
+    const double scales[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7};
+    for (int i = 0; i < 400000; ++i) {
+        double x;
+        switch (i % 4) {
+            case 0: {  // a few decimals, any magnitude up to beyond the short path
+                const double m = static_cast<double>(rng() % 100000000000000ULL >> (rng() % 48));
+                x = m / scales[rng() % 8];
+                break;
+            }
+            case 1:  // any bit pattern
+                x = std::bit_cast<double>(rng());
+                break;
+            case 2:  // around the short path's upper bound 2^36
+                x = std::ldexp(1.0, 36) +
+                    static_cast<double>(static_cast<std::int64_t>(rng() % 2001) - 1000) / 16;
+                break;
+            default:  // uniform in [0, 1000)
+                x = static_cast<double>(rng() >> 11) * 0x1p-53 * 1000;
+                break;
+        }
+        if (!std::isfinite(x)) continue;
+        if (rng() % 2) x = -x;
+        ASSERT_EQ(float_text(x), reference_float_text(x)) << std::hexfloat << x;
+    }
+}
+
+TEST(JsonWriter, StringEscapes) {
+    EXPECT_EQ(string_text(""), "\"\"");
+    EXPECT_EQ(string_text("plain"), "\"plain\"");
+    EXPECT_EQ(string_text("a\"b\\c"), R"("a\"b\\c")");
+    EXPECT_EQ(string_text("\b\t\n\f\r"), R"("\b\t\n\f\r")");
+    EXPECT_EQ(string_text("\x01\x1f\x7f"), "\"\\u0001\\u001f\x7f\"");
+    EXPECT_EQ(string_text(std::string_view("\0", 1)), R"("\u0000")");
+    EXPECT_EQ(string_text("\x0b\x1b"), R"("\u000b\u001b")");
+    EXPECT_EQ(string_text("a/b"), "\"a/b\"");
+    EXPECT_EQ(string_text("h\xc3\xa9 \xf0\x9f\x98\x80"), "\"h\xc3\xa9 \xf0\x9f\x98\x80\"");
+    // Many escapes make the text grow well past the room first reserved.
+    const std::string controls(1000, '\x01');
+    std::string expected = "\"";
+    for (int i = 0; i < 1000; ++i) expected += "\\u0001";
+    EXPECT_EQ(string_text(controls), expected + "\"");
+}
+
+TEST(JsonWriter, ArraysAndObjectsInOrder) {
+    JsonObject style;
+    style.insert_or_assign("color", JsonValue::string("#111111"));
+    style.insert_or_assign("width", JsonValue::from_double(1.5));
+    JsonObject root;
+    root.insert_or_assign("z", JsonValue::array({JsonValue::from_unsigned(1), JsonValue(),
+                                                 JsonValue::array(), JsonValue::object()}));
+    root.insert_or_assign("a", JsonValue::object(std::move(style)));
+    root.insert_or_assign("key \"q\"", JsonValue::from_signed(-3));
+    EXPECT_EQ(to_json(JsonValue::object(std::move(root))),
+              R"({"z":[1,null,[],{}],"a":{"color":"#111111","width":1.5},"key \"q\"":-3})");
+}
+
+TEST(JsonWriter, WriteAppends) {
+    std::string out = "prefix:";
+    write_json(JsonValue::array({JsonValue::boolean(true)}), out);
+    write_json_string("s", out);
+    EXPECT_EQ(out, "prefix:[true]\"s\"");
+}
+
+TEST(JsonWriter, DeepNesting) {
+    JsonValue v = JsonValue::from_unsigned(0);
+    for (int i = 0; i < 127; ++i) v = JsonValue::array({std::move(v)});
+    EXPECT_EQ(to_json(v), std::string(127, '[') + "0" + std::string(127, ']'));
+}
+
+}  // namespace
