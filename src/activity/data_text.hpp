@@ -1,7 +1,7 @@
 #pragma once
 // The JSON text of the data items that the finalizers write, produced
 // directly into the output buffer. Every method writes exactly what the JSON
-// writer (Part 3.1) writes for the same value built as a JsonValue (see
+// writer (json/writer.hpp) writes for the same value built as a JsonValue (see
 // data_items.hpp); the tests compare the two on generated inputs.
 #include <bit>
 #include <cmath>

@@ -1,4 +1,4 @@
-// Part 4.1: decoding, member and element access, rounding, numbers, encoding.
+// Option document access: decoding, member and element access, rounding, numbers, encoding.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,4 +1,4 @@
-"""finalize_activity_bar_option_json: Part 4.2 (with Parts 4.1 and 1.2)."""
+"""finalize_activity_bar_option_json: checks, messages, member order and layouts."""
 import json
 
 import numpy as np

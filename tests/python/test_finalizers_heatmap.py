@@ -1,4 +1,4 @@
-"""finalize_activity_heatmap_option_json: Part 4.3 (with Parts 4.1 and 1.2)."""
+"""finalize_activity_heatmap_option_json: checks, messages, member order, layouts and the visual maximum."""
 import json
 import math
 

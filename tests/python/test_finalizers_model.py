@@ -1,4 +1,4 @@
-"""The three finalizers against a small pure-Python model of Parts 4.1-4.4,
+"""The three finalizers against a small pure-Python model of them,
 on generated option documents, data and array layouts.
 
 The model decodes with the `json` module, which agrees with the module's
