@@ -1,36 +1,143 @@
+#include <new>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "activity/bar_finalizer.hpp"
+#include "activity/comparison_finalizer.hpp"
+#include "activity/heatmap_finalizer.hpp"
 #include "module/convert.hpp"
 #include "module/functions.hpp"
 #include "module/numpy_array.hpp"
 
 namespace tessel::py {
 
+namespace {
+
+// Reads every item of an exact list or tuple with `read_fast`, which takes a
+// borrowed item and returns false for an item it does not handle (without
+// setting a Python error and without running Python code). Returns false,
+// with `out` emptied, when `seq` is of another type or some item was not
+// handled; the caller then runs the general conversion, which reports every
+// refusal with its usual message.
+template <class T, class ReadFast>
+bool read_exact_sequence(PyObject* seq, std::vector<T>& out, ReadFast&& read_fast) {
+    if (!PyList_CheckExact(seq) && !PyTuple_CheckExact(seq)) return false;
+    bool handled = true;
+    bool out_of_memory = false;
+#ifdef Py_BEGIN_CRITICAL_SECTION
+    Py_BEGIN_CRITICAL_SECTION(seq);
+#endif
+    const Py_ssize_t n = PySequence_Fast_GET_SIZE(seq);
+    PyObject** items = PySequence_Fast_ITEMS(seq);
+    // Read straight into place (a copy through a temporary costs a
+    // store-forwarding stall per item for 16-byte optionals). Nothing may
+    // throw past the end of the critical section.
+    try {
+        out.resize(static_cast<std::size_t>(n));
+    } catch (const std::bad_alloc&) {
+        out_of_memory = true;
+    }
+    for (Py_ssize_t i = 0; !out_of_memory && i < n; ++i) {
+        if (!read_fast(items[i], out[static_cast<std::size_t>(i)])) {
+            handled = false;
+            break;
+        }
+    }
+#ifdef Py_END_CRITICAL_SECTION
+    Py_END_CRITICAL_SECTION();
+#endif
+    if (out_of_memory) throw std::bad_alloc();
+    if (!handled) out.clear();
+    return handled;
+}
+
+// An exact int that fits in a signed 64-bit integer, read without raising.
+bool read_exact_i64(PyObject* item, std::int64_t& value) {
+    if (!PyLong_CheckExact(item)) return false;
+#if PY_VERSION_HEX >= 0x030C0000
+    // Small ints (one digit) are read inline.
+    const auto* number = reinterpret_cast<const PyLongObject*>(item);
+    if (PyUnstable_Long_IsCompact(number)) {
+        value = static_cast<std::int64_t>(PyUnstable_Long_CompactValue(number));
+        return true;
+    }
+#endif
+    int overflow = 0;
+    const long long v = PyLong_AsLongLongAndOverflow(item, &overflow);
+    if (overflow != 0 || (v == -1 && PyErr_Occurred())) {
+        PyErr_Clear();
+        return false;
+    }
+    value = static_cast<std::int64_t>(v);
+    return true;
+}
+
+std::optional<std::int64_t> to_optional_i64(PyObject* cell) {
+    if (cell == Py_None) return std::nullopt;
+    return to_i64(cell);
+}
+
+// counts of the bar chart: list of signed 64-bit.
+std::vector<std::int64_t> to_i64_list(PyObject* seq) {
+    std::vector<std::int64_t> out;
+    if (read_exact_sequence(seq, out, read_exact_i64)) return out;
+    return to_vector<std::int64_t>(seq, to_i64);
+}
+
+// One row of comparison counts: list of optional signed 64-bit.
+activity::CountRow to_count_row(PyObject* row) {
+    activity::CountRow out;
+    const bool fast = read_exact_sequence(row, out, [](PyObject* item, std::optional<std::int64_t>& value) {
+        if (item == Py_None) {
+            value = std::nullopt;
+            return true;
+        }
+        std::int64_t v;
+        if (!read_exact_i64(item, v)) return false;
+        value = v;
+        return true;
+    });
+    if (fast) return out;
+    return to_vector<std::optional<std::int64_t>>(row, to_optional_i64);
+}
+
+// opacities: list of float.
+std::vector<double> to_float_list(PyObject* seq) {
+    std::vector<double> out;
+    const bool fast = read_exact_sequence(seq, out, [](PyObject* item, double& value) {
+        if (!PyFloat_CheckExact(item)) return false;
+        value = PyFloat_AS_DOUBLE(item);
+        return true;
+    });
+    if (fast) return out;
+    return to_vector<double>(seq, to_float);
+}
+
+PyObject* text_result(const std::string& text) {
+    return check(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size())));
+}
+
+}  // namespace
+
 PyObject* finalize_activity_bar_option_json(const Args& args) {
     const std::string_view option_json = convert_argument("option_json", [&] { return to_text(args[0]); });
     const ArrayView percentages = convert_argument("percentages", [&] { return to_float64_array(args[1], 1); });
-    const auto counts = convert_argument("counts", [&] { return to_vector<std::int64_t>(args[2], to_i64); });
+    const auto counts = convert_argument("counts", [&] { return to_i64_list(args[2]); });
     const TextList colors = convert_argument("colors", [&] { return to_text_list(args[3]); });
-    (void)option_json, (void)percentages.contiguous_1d(), (void)counts, (void)colors;
-    throw tessel::InternalFailure("finalize_activity_bar_option_json is not available yet");
+    // Contiguity first, then the lengths (inside the core), then decoding.
+    const std::span<const double> run = percentages.contiguous_1d();
+    return text_result(activity::finalize_bar_option(option_json, run, counts, colors.texts));
 }
 
 PyObject* finalize_activity_comparison_option_json(const Args& args) {
     const std::string_view option_json = convert_argument("option_json", [&] { return to_text(args[0]); });
     const ArrayView percentages = convert_argument("percentages", [&] { return to_float64_array(args[1], 2); });
-    const auto counts = convert_argument("counts", [&] {
-        return to_vector<std::vector<std::optional<std::int64_t>>>(args[2], [](PyObject* row) {
-            return to_vector<std::optional<std::int64_t>>(row, [](PyObject* cell) -> std::optional<std::int64_t> {
-                if (cell == Py_None) return std::nullopt;
-                return to_i64(cell);
-            });
-        });
-    });
+    const auto counts = convert_argument("counts", [&] { return to_vector<activity::CountRow>(args[2], to_count_row); });
     const TextList colors = convert_argument("colors", [&] { return to_text_list(args[3]); });
-    const auto opacities = convert_argument("opacities", [&] { return to_vector<double>(args[4], to_float); });
-    (void)option_json, (void)percentages, (void)counts, (void)colors, (void)opacities;
-    throw tessel::InternalFailure("finalize_activity_comparison_option_json is not available yet");
+    const auto opacities = convert_argument("opacities", [&] { return to_float_list(args[4]); });
+    return text_result(
+        activity::finalize_comparison_option(option_json, percentages.matrix(), counts, colors.texts, opacities));
 }
 
 PyObject* finalize_activity_heatmap_option_json(const Args& args) {
@@ -38,8 +145,7 @@ PyObject* finalize_activity_heatmap_option_json(const Args& args) {
     const ArrayView matrix = convert_argument("matrix", [&] { return to_float64_array(args[1], 2); });
     const bool update_visual_max =
         args.given(2) ? convert_argument("update_visual_max", [&] { return to_flag(args[2]); }) : false;
-    (void)option_json, (void)matrix, (void)update_visual_max;
-    throw tessel::InternalFailure("finalize_activity_heatmap_option_json is not available yet");
+    return text_result(activity::finalize_heatmap_option(option_json, matrix.matrix(), update_visual_max));
 }
 
 }  // namespace tessel::py
