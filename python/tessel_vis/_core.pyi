@@ -14,6 +14,9 @@ __all__ = [
     "render_option_svg",
 ]
 
+class InternalFailure(BaseException):
+    """An unexpected failure inside the module (not an `Exception`)."""
+
 _Float64Array = npt.NDArray[np.float64]
 _SeriesEntry = tuple[str, Sequence[Sequence[float]], str, Sequence[int] | None]
 

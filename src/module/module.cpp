@@ -101,6 +101,10 @@ int exec_module(PyObject* module) {
             }
             if (PyObject_SetAttr(module, name.get(), function.get()) < 0) throw PythonErrorSet{};
         }
+        // The internal-failure type, so that callers can name it; it is not
+        // one of the functions, so it stays out of __all__.
+        PyObject* internal_failure = check(internal_failure_type());
+        if (PyObject_SetAttrString(module, "InternalFailure", internal_failure) < 0) throw PythonErrorSet{};
         return 0;
     } catch (...) {
         set_python_error_from_current_exception();

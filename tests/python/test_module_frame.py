@@ -67,5 +67,6 @@ def test_internal_failure_type_escapes_except_exception():
         caught = exc
     assert caught is not None
     t = type(caught)
-    assert t.__bases__ == (BaseException,)
+    assert t is _core.InternalFailure and t.__bases__ == (BaseException,)
+    assert "InternalFailure" not in _core.__all__
     assert str(caught) == "cannot access index 0 of JSON null"
