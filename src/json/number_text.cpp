@@ -1,5 +1,6 @@
 #include "json/number_text.hpp"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -24,31 +25,19 @@ Binary decompose(double magnitude) noexcept {
     return {fraction | (std::uint64_t{1} << 52), biased - 1075};
 }
 
-constexpr std::uint64_t kPow10[20] = {
-    1ULL,
-    10ULL,
-    100ULL,
-    1000ULL,
-    10000ULL,
-    100000ULL,
-    1000000ULL,
-    10000000ULL,
-    100000000ULL,
-    1000000000ULL,
-    10000000000ULL,
-    100000000000ULL,
-    1000000000000ULL,
-    10000000000000ULL,
-    100000000000000ULL,
-    1000000000000000ULL,
-    10000000000000000ULL,
-    100000000000000000ULL,
-    1000000000000000000ULL,
-    10000000000000000000ULL,
-};
+// 10^0 ... 10^19.
+constexpr auto kPow10 = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& p : powers) {
+        p = power;
+        power *= 10;  // wraps harmlessly after the last one
+    }
+    return powers;
+}();
 
-// Appends the decimal text of `scaled` (the magnitude times 10^precision,
-// rounded) with a point before its last `precision` digits.
+// Appends `digits`, the decimal digits of the magnitude times 10^precision
+// rounded to an integer, with a point before the last `precision` of them.
 void append_scaled(std::string_view digits, unsigned precision, std::string& out) {
     if (digits.size() <= precision) {
         out += '0';
