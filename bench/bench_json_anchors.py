@@ -14,7 +14,9 @@ import os
 import random
 import subprocess
 import sys
-import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from timing import best_time, print_table  # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(REPO, "build", "release")
@@ -91,40 +93,21 @@ def write_documents():
     return docs
 
 
-def time_per_call(fn, min_seconds=0.2, rounds=7):
-    """Best over rounds of the mean time of one call, in nanoseconds."""
-    n = 1
-    while True:
-        t0 = time.perf_counter()
-        for _ in range(n):
-            fn()
-        dt = time.perf_counter() - t0
-        if dt >= min_seconds / rounds:
-            break
-        n *= 2
-    best = dt / n
-    for _ in range(rounds - 1):
-        t0 = time.perf_counter()
-        for _ in range(n):
-            fn()
-        best = min(best, (time.perf_counter() - t0) / n)
-    return best * 1e9
-
-
 def anchors(text):
     result = {}
-    result["json"] = time_per_call(
+    result["json"] = best_time(
         lambda: json.dumps(json.loads(text), separators=(",", ":"), ensure_ascii=False))
     try:
         import orjson
     except ImportError:
         print("orjson is not installed (package python3-orjson); skipping that anchor")
     else:
-        result["orjson"] = time_per_call(lambda: orjson.dumps(orjson.loads(text)))
+        result["orjson"] = best_time(lambda: orjson.dumps(orjson.loads(text)))
     return result
 
 
 def ours(paths):
+    """Seconds per read plus write, by file name, from the C++ timing program."""
     if not os.path.exists(CPP_PROGRAM):
         print("%s is missing: build with ./dev build first" % CPP_PROGRAM)
         return {}
@@ -134,29 +117,22 @@ def ours(paths):
     for line in out.splitlines():
         fields = dict(f.split("=", 1) for f in line.split()[1:] if "=" in f)
         if "total_ns" in fields:
-            times[line.split()[0]] = float(fields["total_ns"])
+            times[line.split()[0]] = float(fields["total_ns"]) * 1e-9
     return times
 
 
 def main():
     docs = write_documents()
     our_times = ours([path for path, _ in docs.values()])
-    print("read+write per document, ns (python %s)" % sys.version.split()[0])
-    print("%-10s %8s %12s %12s %12s %9s %9s" % (
-        "document", "bytes", "tessel", "json", "orjson", "json/us", "orjson/us"))
+    rows = []
     for name, (path, text) in docs.items():
-        anchor = anchors(text)
         mine = our_times.get(os.path.basename(path))
-
-        def ratio(key):
-            if mine is None or key not in anchor:
-                return "-"
-            return "%.1fx" % (anchor[key] / mine)
-
-        print("%-10s %8d %12s %12.0f %12s %9s %9s" % (
-            name, len(text.encode()), "-" if mine is None else "%.0f" % mine,
-            anchor["json"], "%.0f" % anchor["orjson"] if "orjson" in anchor else "-",
-            ratio("json"), ratio("orjson")))
+        if mine is None:
+            continue
+        case = "%s (%d bytes) loads+dumps" % (name, len(text.encode()))
+        rows.append((case, mine, anchors(text)))
+    print_table("JSON read plus write (python %s)" % sys.version.split()[0], rows,
+                ["json", "orjson"])
 
 
 if __name__ == "__main__":
