@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "chart/document_text.hpp"
 #include "chart/ecdf_input.hpp"
 #include "chart/ecdf_option.hpp"
 #include "module/convert.hpp"
@@ -124,13 +127,36 @@ bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::E
                        [](const chart::EcdfSeriesInput& s) { return is_ascii(s.name) && is_ascii(s.color); });
 }
 
-// An ASCII text is copied into the str as it is, without the decoder's scan.
-Ref to_str(const std::string& text, bool ascii) {
-    const auto length = static_cast<Py_ssize_t>(text.size());
-    if (!ascii) return Ref::steal(check(PyUnicode_FromStringAndSize(text.data(), length)));
-    Ref str = Ref::steal(check(PyUnicode_New(length, 127)));
-    std::memcpy(PyUnicode_1BYTE_DATA(str.get()), text.data(), text.size());
-    return str;
+// The text is written straight into a new str of its upper bound, which is
+// then cut to length: no second copy of a document that may take megabytes.
+// The str is private to this call until it is returned, so it may be
+// written while detached.
+Ref ascii_str(const chart::DocumentText& text) {
+    Ref str = Ref::steal(check(PyUnicode_New(static_cast<Py_ssize_t>(text.size_bound()), 127)));
+    char* const buffer = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(str.get()));
+    std::size_t length;
+    {
+        Detached detached;
+        length = text.write(buffer);
+    }
+    PyObject* resized = str.get();
+    // On failure the object is left as it was (and `str` releases it); on
+    // success it may have moved, and the reference moves with it.
+    if (PyUnicode_Resize(&resized, static_cast<Py_ssize_t>(length)) != 0) throw PythonErrorSet{};
+    str.release();
+    return Ref::steal(resized);
+}
+
+// Non-ASCII text is decoded from UTF-8 by the interpreter.
+Ref decoded_str(const chart::DocumentText& text) {
+    std::unique_ptr<char[]> buffer;
+    std::size_t length;
+    {
+        Detached detached;
+        buffer = std::make_unique_for_overwrite<char[]>(text.size_bound());
+        length = text.write(buffer.get());
+    }
+    return Ref::steal(check(PyUnicode_FromStringAndSize(buffer.get(), static_cast<Py_ssize_t>(length))));
 }
 
 }  // namespace
@@ -149,12 +175,15 @@ PyObject* build_ecdf_option_json(const Args& args) {
     }
     // The views into the text arguments stay valid while detached: the caller
     // holds those str objects for the whole call.
-    std::string json;
+    const bool ascii = all_ascii(series, texts);
+    chart::OptionDocument document;
+    std::optional<chart::DocumentText> text;
     {
         Detached detached;
-        json = chart::build_ecdf_option_json(series, texts);
+        document = chart::build_ecdf_option_document(series, texts);
+        text.emplace(document);
     }
-    return to_str(json, all_ascii(series, texts)).release();
+    return (ascii ? ascii_str(*text) : decoded_str(*text)).release();
 }
 
 }  // namespace tessel::py
