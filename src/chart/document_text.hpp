@@ -2,8 +2,8 @@
 // The text of an option document, laid out before it is written: the tree
 // parts are written at once (a few kilobytes), the series data are kept as
 // runs of points that are formatted only when the text is placed. The size
-// is then bounded before any data is formatted, so the caller can write the
-// whole text straight into its final buffer, without growing or copying it.
+// is then bounded before any data is formatted, so the whole text is
+// written into one buffer that never grows.
 #include <cstddef>
 #include <string>
 #include <vector>

@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -127,36 +126,17 @@ bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::E
                        [](const chart::EcdfSeriesInput& s) { return is_ascii(s.name) && is_ascii(s.color); });
 }
 
-// The text is written straight into a new str of its upper bound, which is
-// then cut to length: no second copy of a document that may take megabytes.
-// The str is private to this call until it is returned, so it may be
-// written while detached.
-Ref ascii_str(const chart::DocumentText& text) {
-    Ref str = Ref::steal(check(PyUnicode_New(static_cast<Py_ssize_t>(text.size_bound()), 127)));
-    char* const buffer = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(str.get()));
-    std::size_t length;
+// An ASCII text is copied as it is, without the decoder's scan; the new str
+// is private to this call, so it may be filled while detached.
+Ref to_str(const char* text, std::size_t length, bool ascii) {
+    const auto size = static_cast<Py_ssize_t>(length);
+    if (!ascii) return Ref::steal(check(PyUnicode_FromStringAndSize(text, size)));
+    Ref str = Ref::steal(check(PyUnicode_New(size, 127)));
     {
         Detached detached;
-        length = text.write(buffer);
+        std::memcpy(PyUnicode_1BYTE_DATA(str.get()), text, length);
     }
-    PyObject* resized = str.get();
-    // On failure the object is left as it was (and `str` releases it); on
-    // success it may have moved, and the reference moves with it.
-    if (PyUnicode_Resize(&resized, static_cast<Py_ssize_t>(length)) != 0) throw PythonErrorSet{};
-    str.release();
-    return Ref::steal(resized);
-}
-
-// Non-ASCII text is decoded from UTF-8 by the interpreter.
-Ref decoded_str(const chart::DocumentText& text) {
-    std::unique_ptr<char[]> buffer;
-    std::size_t length;
-    {
-        Detached detached;
-        buffer = std::make_unique_for_overwrite<char[]>(text.size_bound());
-        length = text.write(buffer.get());
-    }
-    return Ref::steal(check(PyUnicode_FromStringAndSize(buffer.get(), static_cast<Py_ssize_t>(length))));
+    return str;
 }
 
 }  // namespace
@@ -176,14 +156,21 @@ PyObject* build_ecdf_option_json(const Args& args) {
     // The views into the text arguments stay valid while detached: the caller
     // holds those str objects for the whole call.
     const bool ascii = all_ascii(series, texts);
-    chart::OptionDocument document;
-    std::optional<chart::DocumentText> text;
+    // The text is formatted into a buffer of its upper bound, then copied
+    // into a str of its length. Formatting straight into a str of the bound
+    // and cutting it to length saves the copy but costs more: that str is
+    // fresh memory from the system on every call, and faulting its pages in
+    // is slower than the copy (the buffer's memory is reused by the next call).
+    std::unique_ptr<char[]> buffer;
+    std::size_t length;
     {
         Detached detached;
-        document = chart::build_ecdf_option_document(series, texts);
-        text.emplace(document);
+        const chart::OptionDocument document = chart::build_ecdf_option_document(series, texts);
+        const chart::DocumentText text(document);
+        buffer = std::make_unique_for_overwrite<char[]>(text.size_bound());
+        length = text.write(buffer.get());
     }
-    return (ascii ? ascii_str(*text) : decoded_str(*text)).release();
+    return to_str(buffer.get(), length, ascii).release();
 }
 
 }  // namespace tessel::py
