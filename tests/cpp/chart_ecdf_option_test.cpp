@@ -92,7 +92,7 @@ TEST(ChartEcdfOption, SplitDataGivesTheSameText) {
     for (int round = 0; round < 6; ++round) {
         std::vector<EcdfSeriesInput> series;
         for (int i = 0; i < 1 + round % 3; ++i) {
-            std::vector<std::vector<double>> points(60'000 + rng() % 40'000);
+            std::vector<std::vector<double>> points(20'000 + rng() % 40'000);
             for (auto& point : points) {
                 point.resize(rng() % 8 == 0 ? rng() % 4 : 2);
                 for (double& x : point) x = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 80) - 60);
