@@ -165,9 +165,9 @@ char* DocumentText::write_pieces(std::size_t begin, std::size_t end, char* p) co
 }
 
 // The second part is written after the first part's bound, by a second
-// thread when one can be started, and moved down to the first part's end.
-std::size_t DocumentText::write(char* out) const noexcept {
-    if (cut_ == pieces_.size()) return static_cast<std::size_t>(write_pieces(0, cut_, out) - out);
+// thread when one can be started.
+DocumentText::Parts DocumentText::write_parts(char* out) const noexcept {
+    if (cut_ == pieces_.size()) return {{out, static_cast<std::size_t>(write_pieces(0, cut_, out) - out)}, {}};
     char* const second = out + first_bound_;
     char* second_end = nullptr;
     std::optional<std::jthread> worker;
@@ -184,9 +184,13 @@ std::size_t DocumentText::write(char* out) const noexcept {
     } else {
         second_end = write_pieces(cut_, pieces_.size(), second);
     }
-    const auto second_length = static_cast<std::size_t>(second_end - second);
-    std::memmove(first_end, second, second_length);
-    return static_cast<std::size_t>(first_end - out) + second_length;
+    return {{out, static_cast<std::size_t>(first_end - out)}, {second, static_cast<std::size_t>(second_end - second)}};
+}
+
+std::size_t DocumentText::write(char* out) const noexcept {
+    const Parts parts = write_parts(out);
+    if (!parts.tail.empty()) std::memmove(out + parts.head.size(), parts.tail.data(), parts.tail.size());
+    return parts.size();
 }
 
 }  // namespace tessel::chart

@@ -6,6 +6,7 @@
 // written into one buffer that never grows.
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chart/flat_points.hpp"
@@ -22,10 +23,20 @@ public:
     // Bytes the caller's buffer needs for write(); the text is shorter.
     std::size_t size_bound() const noexcept { return first_bound_ + second_bound_; }
 
-    // Writes the text at `out`, which has size_bound() bytes, and returns its
-    // length. Bytes past the text are overwritten with unspecified values.
-    // When the data was split, its second part is formatted by a second
-    // thread if the machine has two cores; the text is the same either way.
+    // The text as written: `head` followed by `tail`.
+    struct Parts {
+        std::string_view head;
+        std::string_view tail;  // empty unless the data was split
+        std::size_t size() const noexcept { return head.size() + tail.size(); }
+    };
+
+    // Writes the text into `out`, which has size_bound() bytes; other bytes
+    // of it are overwritten with unspecified values. When the data was
+    // split, its second part is formatted by a second thread if the machine
+    // has two cores, and the parts lie apart in `out` (a caller that copies
+    // the text anyway need not join them); the text is the same either way.
+    Parts write_parts(char* out) const noexcept;
+    // The same with the parts joined: the text is at `out`; returns its length.
     std::size_t write(char* out) const noexcept;
 
 private:

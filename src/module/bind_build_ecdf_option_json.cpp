@@ -128,13 +128,13 @@ bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::E
 
 // An ASCII text is copied as it is, without the decoder's scan; the new str
 // is private to this call, so it may be filled while detached.
-Ref to_str(const char* text, std::size_t length, bool ascii) {
-    const auto size = static_cast<Py_ssize_t>(length);
-    if (!ascii) return Ref::steal(check(PyUnicode_FromStringAndSize(text, size)));
-    Ref str = Ref::steal(check(PyUnicode_New(size, 127)));
+Ref ascii_str(const chart::DocumentText::Parts& parts) {
+    Ref str = Ref::steal(check(PyUnicode_New(static_cast<Py_ssize_t>(parts.size()), 127)));
     {
         Detached detached;
-        std::memcpy(PyUnicode_1BYTE_DATA(str.get()), text, length);
+        char* const data = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(str.get()));
+        std::memcpy(data, parts.head.data(), parts.head.size());
+        std::memcpy(data + parts.head.size(), parts.tail.data(), parts.tail.size());
     }
     return str;
 }
@@ -162,15 +162,21 @@ PyObject* build_ecdf_option_json(const Args& args) {
     // fresh memory from the system on every call, and faulting its pages in
     // is slower than the copy (the buffer's memory is reused by the next call).
     std::unique_ptr<char[]> buffer;
-    std::size_t length;
+    chart::DocumentText::Parts parts;
     {
         Detached detached;
         const chart::OptionDocument document = chart::build_ecdf_option_document(series, texts);
         const chart::DocumentText text(document);
         buffer = std::make_unique_for_overwrite<char[]>(text.size_bound());
-        length = text.write(buffer.get());
+        if (ascii) {
+            parts = text.write_parts(buffer.get());
+        } else {
+            parts.head = {buffer.get(), text.write(buffer.get())};
+        }
     }
-    return to_str(buffer.get(), length, ascii).release();
+    if (ascii) return ascii_str(parts).release();
+    // Other text is decoded from UTF-8 by the interpreter.
+    return check(PyUnicode_FromStringAndSize(parts.head.data(), static_cast<Py_ssize_t>(parts.head.size())));
 }
 
 }  // namespace tessel::py
