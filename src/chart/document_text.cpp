@@ -26,12 +26,36 @@ bool two_cores() {
     return answer;
 }
 
+// The json writer's entry points take time in proportion to the text already
+// in their target (they size it to its capacity on entry and back on exit),
+// so each key and value is written into a short scratch string first.
+class TreeWriter {
+public:
+    explicit TreeWriter(std::string& out) : out_(out) {}
+    void key(std::string_view key) {
+        scratch_.clear();
+        json::write_json_string(key, scratch_);
+        out_ += scratch_;
+        out_ += ':';
+    }
+    void value(const JsonValue& value) {
+        scratch_.clear();
+        json::write_json(value, scratch_);
+        out_ += scratch_;
+    }
+
+private:
+    std::string& out_;
+    std::string scratch_;
+};
+
 }  // namespace
 
 DocumentText::DocumentText(const OptionDocument& document, bool split) {
+    TreeWriter tree(text_);
     const JsonValue& root = document.root;
     if (!root.is_object() || document.series_data.empty()) {
-        json::write_json(root, text_);
+        tree.value(root);
     } else {
         // The root, with each series' "data" stand-in replaced by its points.
         text_ += '{';
@@ -39,10 +63,9 @@ DocumentText::DocumentText(const OptionDocument& document, bool split) {
         for (const JsonMember& member : root.as_object()) {
             if (!first) text_ += ',';
             first = false;
-            json::write_json_string(member.key, text_);
-            text_ += ':';
+            tree.key(member.key);
             if (member.key != "series" || !member.value.is_array()) {
-                json::write_json(member.value, text_);
+                tree.value(member.value);
                 continue;
             }
             const json::JsonArray& series = member.value.as_array();
@@ -52,7 +75,7 @@ DocumentText::DocumentText(const OptionDocument& document, bool split) {
                 const JsonValue& element = series[i];
                 const FlatPoints data = i < document.series_data.size() ? document.series_data[i] : FlatPoints{};
                 if (!element.is_object() || data.empty()) {
-                    json::write_json(element, text_);
+                    tree.value(element);
                     continue;
                 }
                 text_ += '{';
@@ -60,12 +83,11 @@ DocumentText::DocumentText(const OptionDocument& document, bool split) {
                 for (const JsonMember& field : element.as_object()) {
                     if (!first_member) text_ += ',';
                     first_member = false;
-                    json::write_json_string(field.key, text_);
-                    text_ += ':';
+                    tree.key(field.key);
                     if (field.key == "data") {
                         add_data(data);
                     } else {
-                        json::write_json(field.value, text_);
+                        tree.value(field.value);
                     }
                 }
                 text_ += '}';
