@@ -232,10 +232,11 @@ bool short_decimal(double x, std::uint64_t bits, ShortestDecimal& out) noexcept 
     // Within 0.2 of the scaled decimal when one reads back as x: x is within
     // half a spacing of it (at most 0.12 once scaled) and the product rounds
     // by at most 1/16. Adding 0.5 is exact below 2^50.
-    const auto digits = static_cast<std::uint64_t>(scaled + 0.5);
+    // (Signed conversions: the unsigned ones cost extra instructions.)
+    const auto digits = static_cast<std::int64_t>(scaled + 0.5);
     // Both operands are exact, and division rounds as reading a decimal does.
     if (static_cast<double>(digits) / exact_pow10[d] != x) return false;
-    out = {digits, -d};
+    out = {static_cast<std::uint64_t>(digits), -d};
     return true;
 }
 
