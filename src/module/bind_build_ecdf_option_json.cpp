@@ -134,7 +134,7 @@ Ref ascii_str(const chart::DocumentText::Parts& parts) {
         Detached detached;
         char* const data = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(str.get()));
         std::memcpy(data, parts.head.data(), parts.head.size());
-        std::memcpy(data + parts.head.size(), parts.tail.data(), parts.tail.size());
+        if (!parts.tail.empty()) std::memcpy(data + parts.head.size(), parts.tail.data(), parts.tail.size());
     }
     return str;
 }
