@@ -208,6 +208,38 @@ ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
     return {digits, k + static_cast<int>(shorter)};
 }
 
+// Exact doubles: 10^22 is the last power of ten below 2^53 * 2^22.
+constexpr double exact_pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The shortest digits of the positive double x (of these bits) when some
+// decimal of at most 15 significant digits reads back as x: data often holds
+// such values (fractions like j/1000, measurements with few decimals), and
+// finding them takes a multiplication and a check by division instead of the
+// search above. False when there is none, or x is outside [1e-9, 1e14).
+//
+// Two different decimals of at most 15 digits never read back as the same
+// normal double: they are at least 10^(j-14) apart near 10^j, more than four
+// times the spacing of doubles there (10^15 < 2^52 / 4). So such a decimal
+// is the only one of its length or shorter that reads back as x, which makes
+// it the shortest.
+bool short_decimal(double x, std::uint64_t bits, ShortestDecimal& out) noexcept {
+    const int e2 = static_cast<int>(bits >> 52) - 1023;  // 2^e2 <= x < 2^(e2+1)
+    // 10^k <= x < 10^(k+2), so scaled lies in [10^13, 10^15).
+    const int d = 13 - floor_log10_pow2(e2);
+    if (d < 0 || d > 22) return false;
+    const double scaled = x * exact_pow10[d];
+    // Within 0.2 of the scaled decimal when one reads back as x: x is within
+    // half a spacing of it (at most 0.12 once scaled) and the product rounds
+    // by at most 1/16. Adding 0.5 is exact below 2^50.
+    // (Signed conversions: the unsigned ones cost extra instructions.)
+    const auto digits = static_cast<std::int64_t>(scaled + 0.5);
+    // Both operands are exact, and division rounds as reading a decimal does.
+    if (static_cast<double>(digits) / exact_pow10[d] != x) return false;
+    out = {static_cast<std::uint64_t>(digits), -d};
+    return true;
+}
+
 constexpr char digit_pairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -298,7 +330,11 @@ char* format_json_float(double x, char* out) noexcept {
         std::memcpy(out, "0.0", 3);
         return out + 3;
     }
-    const ShortestDecimal d = shortest_with_trailing_zeros(bits & ~(std::uint64_t{1} << 63));
+    const std::uint64_t magnitude_bits = bits & ~(std::uint64_t{1} << 63);
+    ShortestDecimal d;
+    if (!short_decimal(std::bit_cast<double>(magnitude_bits), magnitude_bits, d)) {
+        d = shortest_with_trailing_zeros(magnitude_bits);
+    }
     const Spelled digits = spell(d.digits, d.exponent);
     const int n = digits.length;
     const int e = digits.exponent;

@@ -23,6 +23,7 @@ struct OptionDocument {
 
 // Appends the compact JSON text of the document: the text that writing the
 // tree would give with each series' "data" stand-in replaced by its points.
+// Callers that want the text in a buffer of their own use DocumentText.
 void write_option_document(const OptionDocument& document, std::string& out);
 std::string to_json_text(const OptionDocument& document);
 

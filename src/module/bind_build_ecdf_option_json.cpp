@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "chart/document_text.hpp"
 #include "chart/ecdf_input.hpp"
 #include "chart/ecdf_option.hpp"
 #include "module/convert.hpp"
@@ -124,12 +126,16 @@ bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::E
                        [](const chart::EcdfSeriesInput& s) { return is_ascii(s.name) && is_ascii(s.color); });
 }
 
-// An ASCII text is copied into the str as it is, without the decoder's scan.
-Ref to_str(const std::string& text, bool ascii) {
-    const auto length = static_cast<Py_ssize_t>(text.size());
-    if (!ascii) return Ref::steal(check(PyUnicode_FromStringAndSize(text.data(), length)));
-    Ref str = Ref::steal(check(PyUnicode_New(length, 127)));
-    std::memcpy(PyUnicode_1BYTE_DATA(str.get()), text.data(), text.size());
+// An ASCII text is copied as it is, without the decoder's scan; the new str
+// is private to this call, so it may be filled while detached.
+Ref ascii_str(const chart::DocumentText::Parts& parts) {
+    Ref str = Ref::steal(check(PyUnicode_New(static_cast<Py_ssize_t>(parts.size()), 127)));
+    {
+        Detached detached;
+        char* const data = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(str.get()));
+        std::memcpy(data, parts.head.data(), parts.head.size());
+        if (!parts.tail.empty()) std::memcpy(data + parts.head.size(), parts.tail.data(), parts.tail.size());
+    }
     return str;
 }
 
@@ -149,12 +155,28 @@ PyObject* build_ecdf_option_json(const Args& args) {
     }
     // The views into the text arguments stay valid while detached: the caller
     // holds those str objects for the whole call.
-    std::string json;
+    const bool ascii = all_ascii(series, texts);
+    // The text is formatted into a buffer of its upper bound, then copied
+    // into a str of its length. Formatting straight into a str of the bound
+    // and cutting it to length saves the copy but costs more: that str is
+    // fresh memory from the system on every call, and faulting its pages in
+    // is slower than the copy (the buffer's memory is reused by the next call).
+    std::unique_ptr<char[]> buffer;
+    chart::DocumentText::Parts parts;
     {
         Detached detached;
-        json = chart::build_ecdf_option_json(series, texts);
+        const chart::OptionDocument document = chart::build_ecdf_option_document(series, texts);
+        const chart::DocumentText text(document);
+        buffer = std::make_unique_for_overwrite<char[]>(text.size_bound());
+        if (ascii) {
+            parts = text.write_parts(buffer.get());
+        } else {
+            parts.head = {buffer.get(), text.write(buffer.get())};
+        }
     }
-    return to_str(json, all_ascii(series, texts)).release();
+    if (ascii) return ascii_str(parts).release();
+    // Other text is decoded from UTF-8 by the interpreter.
+    return check(PyUnicode_FromStringAndSize(parts.head.data(), static_cast<Py_ssize_t>(parts.head.size())));
 }
 
 }  // namespace tessel::py

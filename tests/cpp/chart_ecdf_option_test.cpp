@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/document_text.hpp"
 #include "chart/ecdf_option.hpp"
 #include "json/reader.hpp"
 #include "json/writer.hpp"
@@ -81,6 +82,34 @@ TEST(ChartEcdfOption, FlatDataMatchesTheTreeWithItsArrays) {
         const std::string text = to_json_text(document);
         ASSERT_TRUE(same_text(text, tessel::json::to_json(tree)));
         ASSERT_NO_THROW(tessel::json::read_json(text));
+    }
+}
+
+// Large data is split in two parts that may be written by two threads: the
+// text is the one-part text, wherever the split falls.
+TEST(ChartEcdfOption, SplitDataGivesTheSameText) {
+    std::mt19937_64 rng(29);
+    for (int round = 0; round < 6; ++round) {
+        std::vector<EcdfSeriesInput> series;
+        for (int i = 0; i < 1 + round % 3; ++i) {
+            std::vector<std::vector<double>> points(20'000 + rng() % 40'000);
+            for (auto& point : points) {
+                point.resize(rng() % 8 == 0 ? rng() % 4 : 2);
+                for (double& x : point) x = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 80) - 60);
+            }
+            series.push_back(curve("s" + std::to_string(i), points, "#0" + std::to_string(i), std::nullopt));
+        }
+        const OptionDocument document = build_ecdf_option_document(series, example_texts);
+        const DocumentText one(document, false);
+        const DocumentText split(document, true);
+        ASSERT_GT(split.size_bound(), one.size_bound());  // the second part has its own slack: it was split
+        std::string a(one.size_bound(), '\0');
+        a.resize(one.write(a.data()));
+        std::string b(split.size_bound(), '\0');
+        b.resize(split.write(b.data()));
+        ASSERT_TRUE(same_text(a, b));
+        ASSERT_TRUE(same_text(a, to_json_text(document)));
+        ASSERT_NO_THROW(tessel::json::read_json(a));
     }
 }
 

@@ -81,6 +81,33 @@ TEST(ChartJsonFloatText, MatchesTheWritersFormOnRandomDoubles) {
     }
 }
 
+// Decimals of every length from 1 to 17 digits at every scale where values
+// of 15 digits or fewer take their own path, with the doubles on either side
+// of each (which need more digits), and fractions j/n as ECDF curves hold.
+TEST(ChartJsonFloatText, MatchesTheWritersFormOnShortDecimalsAndNeighbours) {
+    std::mt19937_64 rng(515);
+    auto check = [](double x) {
+        for (double v : {x, std::nextafter(x, 0.0), std::nextafter(x, HUGE_VAL)}) {
+            ASSERT_EQ(formatted(v), written(v)) << std::bit_cast<std::uint64_t>(v);
+            ASSERT_EQ(formatted(-v), written(-v)) << std::bit_cast<std::uint64_t>(v);
+        }
+    };
+    for (int i = 0; i < 400'000; ++i) {
+        const int length = 1 + static_cast<int>(rng() % 17);
+        std::string text = std::to_string(1 + rng() % 9);
+        for (int j = 1; j < length; ++j) text += static_cast<char>('0' + rng() % 10);
+        text += "e" + std::to_string(static_cast<int>(rng() % 30) - 14 - length);
+        double x = 0;
+        std::from_chars(text.data(), text.data() + text.size(), x);
+        check(x);
+    }
+    for (std::uint64_t n : {1ull, 3ull, 7ull, 10ull, 1000ull, 4096ull, 99'991ull, 100'000ull, 1'000'000ull}) {
+        for (std::uint64_t j = 1; j <= n && j <= 200'000; ++j) {
+            check(static_cast<double>(j) / static_cast<double>(n));
+        }
+    }
+}
+
 TEST(ChartJsonFloatText, WritesTheLayoutsOfTheFloatForm) {
     const std::pair<double, const char*> cases[] = {
         {0.0, "0.0"},       {-0.0, "-0.0"},           {1.0, "1.0"},

@@ -209,3 +209,13 @@ def test_large_call_is_deterministic_and_thread_safe():
     for t in threads:
         t.join()
     assert results == [expected] * 4
+
+
+def test_large_non_ascii_call_matches_the_model():
+    # Large data is formatted in two parts; a non-ASCII document joins them
+    # before decoding, an ASCII one copies them into the str one after the other.
+    rng = np.random.default_rng(2)
+    series = [(f"é{k}", _core.compute_ecdf(rng.lognormal(size=20_000)), "#123456", None) for k in range(2)]
+    text = build(series)
+    assert same_kinds(ordered(text), model(series))
+    assert text.replace("é", "e") == build([("e" + name[1:], *rest) for name, *rest in series])
