@@ -18,12 +18,15 @@
 
 #include "chart/document_text.hpp"
 #include "chart/ecdf_option.hpp"
-#include "chart/json_float_text.hpp"
+#include "json/float_text.hpp"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace tessel::chart;
+using tessel::json::format_json_float;
+using tessel::json::json_float_room;
+using tessel::json::max_json_float_bytes;
 
 template <class F>
 double best_ns(F&& call, double min_seconds = 0.5, int min_rounds = 5) {

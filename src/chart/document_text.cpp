@@ -6,13 +6,16 @@
 #include <span>
 #include <thread>
 
-#include "chart/json_float_text.hpp"
+#include "json/float_text.hpp"
 #include "json/writer.hpp"
 
 namespace tessel::chart {
 
 namespace {
 
+using json::format_json_float;
+using json::json_float_room;
+using json::max_json_float_bytes;
 using json::JsonMember;
 using json::JsonValue;
 

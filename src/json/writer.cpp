@@ -1,5 +1,7 @@
 #include "json/writer.hpp"
 
+#include "json/float_text.hpp"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -17,6 +19,30 @@ constexpr auto kNeedsEscape = [] {
     table['\\'] = true;
     return table;
 }();
+
+// The escape of a byte that needs one, written at `out` (room for 6 bytes);
+// returns its length.
+std::size_t escape_text(unsigned char c, char* out) {
+    char letter = 0;
+    switch (c) {
+        case '"': letter = '"'; break;
+        case '\\': letter = '\\'; break;
+        case '\b': letter = 'b'; break;
+        case '\t': letter = 't'; break;
+        case '\n': letter = 'n'; break;
+        case '\f': letter = 'f'; break;
+        case '\r': letter = 'r'; break;
+        default: {
+            static constexpr char kHex[] = "0123456789abcdef";
+            const char form[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+            std::memcpy(out, form, sizeof form);
+            return sizeof form;
+        }
+    }
+    out[0] = '\\';
+    out[1] = letter;
+    return 2;
+}
 
 // Appends to one growable buffer through a raw pointer: the string is kept
 // sized to its capacity while writing and cut to the written length at the
@@ -108,8 +134,8 @@ public:
     }
 
     void float_number(double x) {
-        char* p = room(kMaxFloatLength);
-        advance_to(format_float(x, p));
+        char* p = room(json_float_room);
+        advance_to(format_json_float(x, p));
     }
 
     // Bytes that need no escape are copied straight into room reserved for
@@ -134,9 +160,6 @@ public:
     }
 
 private:
-    // "-", 17 digits, "0." and four zeros, or the exponent form: 24 at most.
-    static constexpr std::size_t kMaxFloatLength = 32;
-
     void grow(std::size_t n) {
         std::size_t size = out_.size() * 2;
         if (size < 128) size = 128;
@@ -145,145 +168,8 @@ private:
     }
 
     void escape(unsigned char c) {
-        switch (c) {
-            case '"':
-                put("\\\"");
-                return;
-            case '\\':
-                put("\\\\");
-                return;
-            case '\b':
-                put("\\b");
-                return;
-            case '\t':
-                put("\\t");
-                return;
-            case '\n':
-                put("\\n");
-                return;
-            case '\f':
-                put("\\f");
-                return;
-            case '\r':
-                put("\\r");
-                return;
-            default: {
-                static constexpr char kHex[] = "0123456789abcdef";
-                const char form[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
-                put(form, sizeof form);
-            }
-        }
-    }
-
-    // Writes the float form of x at p (room for kMaxFloatLength bytes) and
-    // returns the end.
-    static char* format_float(double x, char* p) {
-        if (!std::isfinite(x)) {
-            std::memcpy(p, "null", 4);
-            return p + 4;
-        }
-        if (x == 0.0) {
-            if (std::signbit(x)) *p++ = '-';
-            std::memcpy(p, "0.0", 3);
-            return p + 3;
-        }
-        if (char* end = format_short_decimal(x, p)) return end;
-        return format_shortest(x, p);
-    }
-
-    // The common case of a number with at most four decimals, such as the
-    // hundredths of chart data: for 0 < |x| < 2^36 and k = 0..4 decimals, take
-    // the integer y nearest to |x|·10^k; when y ÷ 10^k (one correctly rounded
-    // division, exact operands) gives |x| back, the decimal y·10^-k reads back
-    // as x. Within this range 10^-k exceeds the spacing of doubles, so no
-    // other k-decimal number reads back as x, and |x|·10^k is computed with an
-    // error below 0.25, so y is found; the first such k therefore gives the
-    // shortest digits, the same as the general path (tests compare the two).
-    // Returns nullptr when no k fits.
-    static char* format_short_decimal(double x, char* p) {
-        static constexpr double kScale[] = {1.0, 10.0, 100.0, 1000.0, 10000.0};
-        static constexpr std::uint64_t kIntScale[] = {1, 10, 100, 1000, 10000};
-        const double magnitude = std::fabs(x);
-        if (!(magnitude < 68719476736.0)) return nullptr;  // 2^36
-        for (int k = 0; k <= 4; ++k) {
-            const double scaled = magnitude * kScale[k];
-            // scaled < 2^50, so adding 0.5 is exact and truncation rounds.
-            const auto y = static_cast<std::uint64_t>(scaled + 0.5);
-            if (static_cast<double>(y) / kScale[k] != magnitude) continue;
-            if (x < 0) *p++ = '-';
-            p = std::to_chars(p, p + 20, y / kIntScale[k]).ptr;
-            *p++ = '.';
-            if (k == 0) {
-                *p++ = '0';
-                return p;
-            }
-            std::uint64_t fraction = y % kIntScale[k];
-            for (int i = k - 1; i >= 0; --i) {
-                p[i] = static_cast<char>('0' + fraction % 10);
-                fraction /= 10;
-            }
-            return p + k;
-        }
-        return nullptr;
-    }
-
-    // Any finite nonzero x, from the shortest round-trip digits.
-    static char* format_shortest(double x, char* p) {
-        // Shortest round-trip digits d1.d2...dn e±E (nearest, then even, on ties).
-        char scientific[32];
-        const char* q = scientific;
-        const char* const end = std::to_chars(scientific, scientific + sizeof scientific, x,
-                                              std::chars_format::scientific)
-                                    .ptr;
-        if (*q == '-') {
-            *p++ = '-';
-            ++q;
-        }
-        char digits[17];
-        int n = 0;
-        digits[n++] = *q++;
-        if (*q == '.') {
-            for (++q; *q != 'e'; ++q) digits[n++] = *q;
-        }
-        ++q;  // 'e'
-        const bool negative_exponent = *q++ == '-';
-        int e = 0;
-        for (; q != end; ++q) e = e * 10 + (*q - '0');
-        if (negative_exponent) e = -e;
-
-        if (e < -5 || e > 15) {
-            *p++ = digits[0];
-            if (n > 1) {
-                *p++ = '.';
-                std::memcpy(p, digits + 1, static_cast<std::size_t>(n - 1));
-                p += n - 1;
-            }
-            *p++ = 'e';
-            *p++ = e < 0 ? '-' : '+';
-            return std::to_chars(p, p + 3, e < 0 ? -e : e).ptr;
-        }
-        if (e >= n - 1) {  // whole: digits, zeros, ".0"
-            std::memcpy(p, digits, static_cast<std::size_t>(n));
-            p += n;
-            std::memset(p, '0', static_cast<std::size_t>(e - n + 1));
-            p += e - n + 1;
-            std::memcpy(p, ".0", 2);
-            return p + 2;
-        }
-        if (e >= 0) {  // the point falls inside the digits
-            std::memcpy(p, digits, static_cast<std::size_t>(e + 1));
-            p += e + 1;
-            *p++ = '.';
-            std::memcpy(p, digits + e + 1, static_cast<std::size_t>(n - e - 1));
-            return p + (n - e - 1);
-        }
-        // Below 1: "0.", zeros, digits.
-        *p++ = '0';
-        *p++ = '.';
-        std::memset(p, '0', static_cast<std::size_t>(-e - 1));
-        p += -e - 1;
-        std::memcpy(p, digits, static_cast<std::size_t>(n));
-        return p + n;
+        char text[6];
+        put(text, escape_text(c, text));
     }
 
     std::string& out_;
@@ -302,20 +188,39 @@ std::string to_json(const JsonValue& value) {
     return out;
 }
 
+// The single-value writers below append directly: a Writer sizes its whole
+// target up front, which pays for a document but not for one value at a time.
+
 void write_json_string(std::string_view text, std::string& out) {
-    Writer(out).string(text);
+    out.reserve(out.size() + text.size() + 2);
+    out.push_back('"');
+    const char* run = text.data();
+    const char* const end = run + text.size();
+    for (const char* p = run; p != end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (!kNeedsEscape[c]) continue;
+        out.append(run, static_cast<std::size_t>(p - run));
+        char escaped[6];
+        out.append(escaped, escape_text(c, escaped));
+        run = p + 1;
+    }
+    out.append(run, static_cast<std::size_t>(end - run));
+    out.push_back('"');
 }
 
 void write_json_float(double x, std::string& out) {
-    Writer(out).float_number(x);
+    char text[json_float_room];
+    out.append(text, format_json_float(x, text));
 }
 
 void write_json_unsigned(std::uint64_t u, std::string& out) {
-    Writer(out).unsigned_number(u);
+    char text[20];
+    out.append(text, std::to_chars(text, text + sizeof text, u).ptr);
 }
 
 void write_json_signed(std::int64_t i, std::string& out) {
-    Writer(out).signed_number(i);
+    char text[20];
+    out.append(text, std::to_chars(text, text + sizeof text, i).ptr);
 }
 
 }  // namespace tessel::json

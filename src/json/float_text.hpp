@@ -1,13 +1,13 @@
 #pragma once
-// The JSON float form of a double (json/writer.hpp), formatted into a
-// caller's buffer. The data of a chart is written one coordinate at a time,
-// hundreds of thousands of them per call, so this form avoids a string target
-// and finds the shortest round-trip digits with one 128-bit multiplication per
-// value instead of the general conversion of the standard library. Its
-// text is the writer's, byte for byte.
+// The JSON float form of a double, formatted into a caller's buffer: the
+// shortest round-trip digits, laid out as the writer's float form requires.
+// Chart data is written one coordinate at a time, hundreds of thousands of
+// them per call, so this finds the digits with one 128-bit multiplication per
+// value instead of the general conversion of the standard library, and
+// writes without a string target. The writer (json/writer.hpp) uses it too.
 #include <cstddef>
 
-namespace tessel::chart {
+namespace tessel::json {
 
 // "-1.7976931348623157e+308" is the longest text.
 inline constexpr std::size_t max_json_float_bytes = 24;
@@ -19,4 +19,4 @@ inline constexpr std::size_t json_float_room = 40;
 // and returns its end. NaN and the infinities give "null".
 char* format_json_float(double x, char* out) noexcept;
 
-}  // namespace tessel::chart
+}  // namespace tessel::json

@@ -1,11 +1,11 @@
-#include "chart/json_float_text.hpp"
+#include "json/float_text.hpp"
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-namespace tessel::chart {
+namespace tessel::json {
 
 namespace {
 
@@ -380,4 +380,4 @@ char* format_json_float(double x, char* out) noexcept {
     return out + 1 - e + n;
 }
 
-}  // namespace tessel::chart
+}  // namespace tessel::json
