@@ -32,14 +32,18 @@ def fmt_time(seconds):
 def print_table(title, rows, anchors):
     """rows: (case, ours, {anchor: time}); prints times and ratio anchor/ours."""
     print(f"\n{title}")
+    widths = {a: max(13, len(a) + 2) for a in anchors}
     head = f"{'case':<34}{'ours':>13}"
     for a in anchors:
-        head += f"{a:>13}{a + '/ours':>14}"
+        head += f"{a:>{widths[a]}}{a + '/ours':>{widths[a] + 6}}"
     print(head)
     print("-" * len(head))
     for case, ours, others in rows:
         line = f"{case:<34}{fmt_time(ours):>13}"
         for a in anchors:
             t = others.get(a)
-            line += f"{fmt_time(t):>13}{t / ours:>13.2f}x" if t is not None else f"{'-':>13}{'-':>14}"
+            if t is None:
+                line += f"{'-':>{widths[a]}}{'-':>{widths[a] + 6}}"
+            else:
+                line += f"{fmt_time(t):>{widths[a]}}{t / ours:>{widths[a] + 5}.2f}x"
         print(line)
