@@ -133,8 +133,12 @@ CHILD = textwrap.dedent(
 
 
 def test_calls_that_cannot_allocate_raise_memory_error_and_the_process_goes_on(capsys):
-    done = subprocess.run([sys.executable, "-c", CHILD], capture_output=True, text=True, env=os.environ.copy(),
-                          timeout=600)
+    # A fixed mmap threshold: the C allocator then maps every large buffer on
+    # its own and unmaps it when freed, so the child's mapped size (which the
+    # cap is computed from) does not keep freed memory that later calls could
+    # reuse below the cap.
+    env = dict(os.environ, MALLOC_MMAP_THRESHOLD_="65536", MALLOC_TRIM_THRESHOLD_="65536", MALLOC_TOP_PAD_="0")
+    done = subprocess.run([sys.executable, "-c", CHILD], capture_output=True, text=True, env=env, timeout=600)
     assert done.returncode == 0, done.stderr[-4000:]
     report = json.loads(done.stdout.strip().splitlines()[-1])
     pressed = report["pressed"]
