@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,21 +24,29 @@ void append_point(PyObject* point, std::vector<double>& coords) {
     if (PyList_CheckExact(point)) {
         const std::size_t start = coords.size();
         bool all_floats = true;
+        bool out_of_memory = false;
 #ifdef Py_BEGIN_CRITICAL_SECTION
         Py_BEGIN_CRITICAL_SECTION(point);
 #endif
         const Py_ssize_t n = PyList_GET_SIZE(point);
-        for (Py_ssize_t i = 0; i < n; ++i) {
-            PyObject* item = PyList_GET_ITEM(point, i);
-            if (!PyFloat_CheckExact(item)) {
-                all_floats = false;
-                break;
+        // Nothing may throw past the end of the critical section: on an
+        // interpreter without the GIL the list would stay locked.
+        try {
+            for (Py_ssize_t i = 0; i < n; ++i) {
+                PyObject* item = PyList_GET_ITEM(point, i);
+                if (!PyFloat_CheckExact(item)) {
+                    all_floats = false;
+                    break;
+                }
+                coords.push_back(PyFloat_AS_DOUBLE(item));
             }
-            coords.push_back(PyFloat_AS_DOUBLE(item));
+        } catch (const std::bad_alloc&) {
+            out_of_memory = true;
         }
 #ifdef Py_END_CRITICAL_SECTION
         Py_END_CRITICAL_SECTION();
 #endif
+        if (out_of_memory) throw std::bad_alloc();
         if (all_floats) return;
         coords.resize(start);
     }
