@@ -3,14 +3,7 @@ import numpy as np
 import pytest
 
 from tessel_vis import _core
-
-
-def raises(exc_type, message, f, *args, **kwargs):
-    with pytest.raises(exc_type) as info:
-        f(*args, **kwargs)
-    assert type(info.value) is exc_type
-    assert str(info.value) == message
-    return info.value
+from assertions import raises
 
 
 @pytest.mark.parametrize(

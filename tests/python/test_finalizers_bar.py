@@ -5,34 +5,12 @@ import numpy as np
 import pytest
 
 from tessel_vis import _core
+from assertions import raises, internal_failure
 
 bar = _core.finalize_activity_bar_option_json
 
 CONTIGUITY = "The given array is not contiguous or is misaligned."
 LENGTHS = "percentages, counts, and colors must have equal length"
-
-
-def raises(exc_type, message, f, *args, **kwargs):
-    with pytest.raises(exc_type) as info:
-        f(*args, **kwargs)
-    assert type(info.value) is exc_type
-    assert str(info.value) == message
-
-
-def internal_failure(message, f, *args, **kwargs):
-    """The call fails with the module's internal failure, which escapes `except Exception`."""
-    try:
-        try:
-            f(*args, **kwargs)
-        except Exception as exc:  # noqa: BLE001
-            pytest.fail(f"an ordinary exception instead of the internal failure: {exc!r}")
-    except BaseException as exc:  # noqa: BLE001
-        assert type(exc).__bases__ == (BaseException,)
-        assert type(exc).__name__ == "InternalFailure"
-        assert exc.args == (message,)
-        assert str(exc) == message
-        return
-    pytest.fail("no exception")
 
 
 def data_of(text, entry=0):

@@ -5,31 +5,12 @@ import numpy as np
 import pytest
 
 from tessel_vis import _core
+from assertions import raises, internal_failure
 
 comparison = _core.finalize_activity_comparison_option_json
 DIMENSIONS = "comparison percentages, counts, colors, and opacities have incompatible dimensions"
 NO_SERIES = "option JSON must contain a series array"
 ROWS = "comparison percentages must have one row per series"
-
-
-def raises(exc_type, message, f, *args, **kwargs):
-    with pytest.raises(exc_type) as info:
-        f(*args, **kwargs)
-    assert type(info.value) is exc_type
-    assert str(info.value) == message
-
-
-def internal_failure(message, f, *args, **kwargs):
-    try:
-        try:
-            f(*args, **kwargs)
-        except Exception as exc:  # noqa: BLE001
-            pytest.fail(f"an ordinary exception instead of the internal failure: {exc!r}")
-    except BaseException as exc:  # noqa: BLE001
-        assert type(exc).__bases__ == (BaseException,)
-        assert str(exc) == message
-        return
-    pytest.fail("no exception")
 
 
 def test_two_series_three_categories():

@@ -6,29 +6,10 @@ import numpy as np
 import pytest
 
 from tessel_vis import _core
+from assertions import raises, internal_failure
 
 heatmap = _core.finalize_activity_heatmap_option_json
 DOC = '{"series":[{"type":"heatmap"}]}'
-
-
-def raises(exc_type, message, f, *args, **kwargs):
-    with pytest.raises(exc_type) as info:
-        f(*args, **kwargs)
-    assert type(info.value) is exc_type
-    assert str(info.value) == message
-
-
-def internal_failure(message, f, *args, **kwargs):
-    try:
-        try:
-            f(*args, **kwargs)
-        except Exception as exc:  # noqa: BLE001
-            pytest.fail(f"an ordinary exception instead of the internal failure: {exc!r}")
-    except BaseException as exc:  # noqa: BLE001
-        assert type(exc).__bases__ == (BaseException,)
-        assert str(exc) == message
-        return
-    pytest.fail("no exception")
 
 
 def data_of(text):
