@@ -8,21 +8,17 @@ namespace tessel::py {
 std::string wrong_type_message(PyObject* obj, std::string_view target) {
     std::string msg;
     if (obj == Py_None) {
-        msg = "'None' is not an instance of '";
+        msg.append("'None' is not an instance of '");
     } else {
-        msg = "'";
         Ref qualname = Ref::steal(PyType_GetQualName(Py_TYPE(obj)));
         const char* text = qualname ? PyUnicode_AsUTF8(qualname.get()) : nullptr;
-        if (text == nullptr) {
-            PyErr_Clear();
-            msg += "<failed to extract type name>";
-        } else {
-            msg += text;
-        }
-        msg += "' object is not an instance of '";
+        if (text == nullptr) PyErr_Clear();
+        msg.append(1, '\'');
+        msg.append(text != nullptr ? text : "<failed to extract type name>");
+        msg.append("' object is not an instance of '");
     }
-    msg += target;
-    msg += "'";
+    msg.append(target);
+    msg.append(1, '\'');
     return msg;
 }
 
