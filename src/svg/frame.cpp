@@ -35,6 +35,25 @@ FrameSettings frame_settings(const json::JsonValue& root) {
     };
 }
 
+namespace {
+
+void append_axis_line(std::uint32_t x1, std::uint32_t y1, std::uint32_t x2, std::uint32_t y2,
+                      std::string_view colour, std::string& out) {
+    out += "<line x1=\"";
+    append_integer(x1, out);
+    out += "\" y1=\"";
+    append_integer(y1, out);
+    out += "\" x2=\"";
+    append_integer(x2, out);
+    out += "\" y2=\"";
+    append_integer(y2, out);
+    out += "\" stroke=\"";
+    append_svg_text(colour, out);
+    out += "\" stroke-width=\"1.5\"/>";
+}
+
+}  // namespace
+
 void write_frame(const FrameSettings& settings, std::uint32_t width, std::uint32_t height, std::string& out) {
     const std::uint32_t right = minus_or_zero(width, kRightMargin);
     const std::uint32_t bottom = minus_or_zero(height, kBottomMargin);
@@ -61,29 +80,8 @@ void write_frame(const FrameSettings& settings, std::uint32_t width, std::uint32
         out += "</text>";
     }
 
-    out += "<line x1=\"";
-    append_integer(kPlotLeft, out);
-    out += "\" y1=\"";
-    append_integer(bottom, out);
-    out += "\" x2=\"";
-    append_integer(right, out);
-    out += "\" y2=\"";
-    append_integer(bottom, out);
-    out += "\" stroke=\"";
-    append_svg_text(settings.text_colour, out);
-    out += "\" stroke-width=\"1.5\"/>";
-
-    out += "<line x1=\"";
-    append_integer(kPlotLeft, out);
-    out += "\" y1=\"";
-    append_integer(kPlotTop, out);
-    out += "\" x2=\"";
-    append_integer(kPlotLeft, out);
-    out += "\" y2=\"";
-    append_integer(bottom, out);
-    out += "\" stroke=\"";
-    append_svg_text(settings.text_colour, out);
-    out += "\" stroke-width=\"1.5\"/>";
+    append_axis_line(kPlotLeft, bottom, right, bottom, settings.text_colour, out);
+    append_axis_line(kPlotLeft, kPlotTop, kPlotLeft, bottom, settings.text_colour, out);
 }
 
 }  // namespace tessel::svg
