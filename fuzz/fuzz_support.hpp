@@ -205,6 +205,16 @@ inline bool is_key_failure(std::string_view m, std::string_view key) {
 // A matrix of doubles in one of the layouts an array argument can have: C or
 // Fortran order, with gaps between elements or rows, rows reversed, or
 // misaligned. `storage` owns the bytes the view points into.
+// A finalizer's result must read as JSON, and must be valid UTF-8 whenever
+// every text that went into it was.
+inline void check_result_text(std::string_view result, std::string_view option_text,
+                              const std::vector<std::string_view>& colours = {}) {
+    (void)tessel::json::read_json(result);  // must not throw
+    bool utf8 = is_valid_utf8(option_text);
+    for (const std::string_view c : colours) utf8 = utf8 && is_valid_utf8(c);
+    if (utf8) check(is_valid_utf8(result));
+}
+
 struct MatrixInput {
     std::vector<std::byte> storage;
     tessel::StridedMatrix view;
