@@ -56,6 +56,7 @@ Py_ssize_t find_parameter(const Signature& sig, PyObject* key) {
 
 Args bind_arguments(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     Args bound;
+    bound.signature = &sig;
     if (static_cast<std::size_t>(nargs) > sig.n_params) too_many_positional(sig, nargs);
     for (Py_ssize_t i = 0; i < nargs; ++i) bound.slot[static_cast<std::size_t>(i)] = args[i];
 

@@ -20,8 +20,10 @@ struct Signature {
 // One borrowed object per parameter; nullptr where an optional one was omitted.
 struct Args {
     std::array<PyObject*, kMaxParams> slot{};
+    const Signature* signature = nullptr;  // the function they were bound for
     PyObject* operator[](std::size_t i) const noexcept { return slot[i]; }
     bool given(std::size_t i) const noexcept { return slot[i] != nullptr; }
+    const char* name(std::size_t i) const noexcept { return signature->params[i]; }
 };
 
 // Binds positional and keyword arguments (vectorcall layout) to `sig`.

@@ -157,10 +157,9 @@ PyObject* build_ecdf_option_json(const Args& args) {
     std::string_view* fields[] = {&texts.title,      &texts.x_name,     &texts.x_unit,    &texts.x_label,
                                   &texts.bg,         &texts.axis_color, &texts.grid_color, &texts.font_sans,
                                   &texts.font_serif, &texts.font_mono};
-    Signature names{"", {"title", "x_name", "x_unit", "x_label", "bg", "axis_color", "grid_color", "font_sans",
-                         "font_serif", "font_mono"}, 10, 10};
-    for (std::size_t i = 0; i < 10; ++i) {
-        *fields[i] = convert_argument(names.params[i], [&] { return to_text(args[i + 1]); });
+    // Parameters 1 to 10, in the order of the function table.
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        *fields[i] = convert_argument(args.name(i + 1), [&] { return to_text(args[i + 1]); });
     }
     // The views into the text arguments stay valid while detached: the caller
     // holds those str objects for the whole call.
