@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessel::json {
 
 namespace {
@@ -111,39 +115,14 @@ constexpr auto pow10_table = make_pow10_table();
 constexpr int floor_log10_pow2(int e) { return (e * 1262611) >> 22; }
 constexpr int floor_log10_three_quarters_pow2(int e) { return (e * 1262611 - 524031) >> 22; }
 
-// A product of up to 192 bits: g (128 bits) times a 64-bit factor.
-struct Product192 {
-    std::uint64_t high;  // bits 128 to 191
-    u128 low;            // bits 0 to 127
-};
-
-Product192 multiply(Significand128 g, std::uint64_t factor) noexcept {
+// floor(g * factor / 2^128) rounded to odd: the lowest bit is set when any
+// of the bits below it is. The product is exact (192 bits) before rounding.
+std::uint64_t scaled_to_odd(Significand128 g, std::uint64_t factor) noexcept {
     const u128 low = static_cast<u128>(g.lo) * factor;
     const u128 high = static_cast<u128>(g.hi) * factor;
-    const u128 middle = static_cast<u128>(static_cast<std::uint64_t>(high)) + (low >> 64);
-    return {static_cast<std::uint64_t>(high >> 64) + static_cast<std::uint64_t>(middle >> 64),
-            (middle << 64) | static_cast<std::uint64_t>(low)};
-}
-
-// g * 2^shift for shift in [1, 5], in 64-bit steps (the shift stays below 64).
-Product192 shifted(Significand128 g, int shift) noexcept {
-    const std::uint64_t middle = (g.hi << shift) | (g.lo >> (64 - shift));
-    return {g.hi >> (64 - shift), (static_cast<u128>(middle) << 64) | (g.lo << shift)};
-}
-
-Product192 plus(Product192 a, Product192 b) noexcept {
-    const u128 low = a.low + b.low;
-    return {a.high + b.high + (low < a.low ? 1 : 0), low};
-}
-
-Product192 minus(Product192 a, Product192 b) noexcept {
-    return {a.high - b.high - (a.low < b.low ? 1 : 0), a.low - b.low};
-}
-
-// The product divided by 2^128, rounded to odd: its bits 64 to 127 decide
-// whether the lowest bit is set.
-std::uint64_t round_to_odd(Product192 p) noexcept {
-    return p.high | (static_cast<std::uint64_t>(p.low >> 64) > 1 ? 1 : 0);
+    const u128 middle = static_cast<u128>(static_cast<std::uint64_t>(high)) + static_cast<std::uint64_t>(low >> 64);
+    const std::uint64_t top = static_cast<std::uint64_t>(high >> 64) + static_cast<std::uint64_t>(middle >> 64);
+    return top | (static_cast<std::uint64_t>(middle) > 1 ? 1 : 0);
 }
 
 // x = digits * 10^exponent, digits below 10^17 with possibly trailing zeros.
@@ -175,15 +154,11 @@ ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
     const int k = lower_closer ? floor_log10_three_quarters_pow2(q) : floor_log10_pow2(q);
     const int h = q + floor_log2_pow10(-k) + 1;  // 1 to 4
     const Significand128 g = pow10_table[-k - min_pow10];
-    // The bounds are 4c - 2 (4c - 1 when the lower neighbour is closer) and
-    // 4c + 2, shifted by h: their products differ from the value's by g
-    // shifted, so one multiplication gives all three exactly.
-    const Product192 value = multiply(g, (4 * c) << h);
-    const Product192 half_step = shifted(g, h + 1);
-    const Product192 lower_step = shifted(g, lower_closer ? h : h + 1);
-    const std::uint64_t vbl = round_to_odd(minus(value, lower_step));
-    const std::uint64_t vb = round_to_odd(value);
-    const std::uint64_t vbr = round_to_odd(plus(value, half_step));
+    // The value is 4c and the bounds are 4c - 2 (4c - 1 when the lower
+    // neighbour is closer) and 4c + 2, each shifted by h; below 2^59.
+    const std::uint64_t vbl = scaled_to_odd(g, (4 * c - (lower_closer ? 1 : 2)) << h);
+    const std::uint64_t vb = scaled_to_odd(g, (4 * c) << h);
+    const std::uint64_t vbr = scaled_to_odd(g, (4 * c + 2) << h);
     const std::uint64_t lower = vbl + (bounds_included ? 0 : 1);
     const std::uint64_t upper = vbr - (bounds_included ? 0 : 1);
 
@@ -247,10 +222,90 @@ constexpr char digit_pairs[] =
 
 void write_pair(std::uint32_t v, char* out) noexcept { std::memcpy(out, digit_pairs + 2 * v, 2); }
 
-// The 8 digits of v < 10^8, leading zeros included, as byte values 0 to 9 in
-// text order when stored: each step splits every lane into quotient and
-// remainder at once (by 10^4, then 100, then 10), with multiply-and-shift
-// divisions that are exact in these ranges.
+constexpr std::uint64_t pow10_u64[18] = {1,
+                                         10,
+                                         100,
+                                         1000,
+                                         10000,
+                                         100000,
+                                         1000000,
+                                         10000000,
+                                         100000000,
+                                         1000000000,
+                                         10000000000,
+                                         100000000000,
+                                         1000000000000,
+                                         10000000000000,
+                                         100000000000000,
+                                         1000000000000000,
+                                         10000000000000000,
+                                         100000000000000000};
+
+// The count of decimal digits of 0 < v < 10^17.
+int decimal_length(std::uint64_t v) noexcept {
+    // 1233 / 4096 is just below log10(2): t is floor(log10(v)) or one more.
+    const int t = ((64 - std::countl_zero(v)) * 1233) >> 12;
+    return t + 1 - (v < pow10_u64[t] ? 1 : 0);
+}
+
+// Sixteen decimal digits in text order, as they are stored: the 8 digits of
+// `high` then the 8 of `low` (both below 10^8, leading zeros included). Each
+// step splits every lane into quotient and remainder at once (by 10^4, then
+// 100, then 10) with multiply-and-shift divisions that are exact in these
+// ranges.
+#if defined(__SSE2__)
+// Sixteen lanes of one byte: the vector unit does each step for all lanes.
+struct DigitBlock {
+    __m128i bytes;  // digit values 0 to 9
+};
+
+DigitBlock sixteen_digits(std::uint32_t high, std::uint32_t low) noexcept {
+    const __m128i eights = _mm_set_epi64x(low, high);
+    const __m128i q4 = _mm_srli_epi64(_mm_mul_epu32(eights, _mm_set1_epi64x(109951163)), 40);
+    const __m128i r4 = _mm_sub_epi64(eights, _mm_mul_epu32(q4, _mm_set1_epi64x(10000)));
+    const __m128i fours = _mm_or_si128(q4, _mm_slli_epi64(r4, 32));
+    const __m128i q2 = _mm_srli_epi16(_mm_mulhi_epu16(fours, _mm_set1_epi32(5243)), 3);
+    const __m128i r2 = _mm_sub_epi16(fours, _mm_mullo_epi16(q2, _mm_set1_epi16(100)));
+    const __m128i twos = _mm_or_si128(q2, _mm_slli_epi32(r2, 16));
+    const __m128i q1 = _mm_mulhi_epu16(twos, _mm_set1_epi16(6554));
+    const __m128i r1 = _mm_sub_epi16(twos, _mm_mullo_epi16(q1, _mm_set1_epi16(10)));
+    return {_mm_or_si128(q1, _mm_slli_epi16(r1, 8))};
+}
+
+// The digits up to the last nonzero one (0 when all are zero).
+int significant_digits(DigitBlock d) noexcept {
+    const auto nonzero = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(d.bytes, _mm_setzero_si128())) ^ 0xFFFF);
+    // The index of the highest set bit of 2 * nonzero + 1: never zero, so
+    // no branch for the all-zero case.
+    return 31 - __builtin_clz(2 * nonzero + 1);
+}
+
+void store_text(char* out, DigitBlock d) noexcept {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi8(d.bytes, _mm_set1_epi8('0')));
+}
+
+// Stores the digits at out[1..17] with a point after the first `point` of
+// them (0 to 15): out[1 + point] = '.'. Without branches, as the position of
+// the point varies from one number to the next.
+void store_text_with_point(char* out, DigitBlock d, int point) noexcept {
+    const __m128i text = _mm_add_epi8(d.bytes, _mm_set1_epi8('0'));
+    const __m128i position = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i at = _mm_set1_epi8(static_cast<char>(point));
+    const __m128i before = _mm_cmpgt_epi8(at, position);
+    const __m128i dot = _mm_cmpeq_epi8(at, position);
+    const __m128i after = _mm_andnot_si128(_mm_or_si128(before, dot), _mm_slli_si128(text, 1));
+    const __m128i placed = _mm_or_si128(_mm_or_si128(_mm_and_si128(before, text), after),
+                                        _mm_and_si128(dot, _mm_set1_epi8('.')));
+    // The last digit moves to out[17]; the second store covers the rest.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), text);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 1), placed);
+}
+#else
+// Two 64-bit words of eight byte lanes each.
+struct DigitBlock {
+    u128 bytes;  // digit values 0 to 9, in text order when stored
+};
+
 std::uint64_t eight_digits(std::uint32_t v) noexcept {
     const std::uint64_t x = v;
     const std::uint64_t fours = x + (0x100000000 - 10000) * ((x * 109951163) >> 40);
@@ -261,76 +316,77 @@ std::uint64_t eight_digits(std::uint32_t v) noexcept {
     return ones;
 }
 
-// Counts of zero digits in eight_digits(v) for v > 0.
-int leading_zero_digits(std::uint64_t digits) noexcept {
-    if constexpr (std::endian::native == std::endian::little) return std::countr_zero(digits) / 8;
-    return std::countl_zero(digits) / 8;
-}
-int trailing_zero_digits(std::uint64_t digits) noexcept {
-    if constexpr (std::endian::native == std::endian::little) return std::countl_zero(digits) / 8;
-    return std::countr_zero(digits) / 8;
+DigitBlock sixteen_digits(std::uint32_t high, std::uint32_t low) noexcept {
+    const std::uint64_t first = eight_digits(high);
+    const std::uint64_t next = eight_digits(low);
+    if constexpr (std::endian::native == std::endian::little) return {(static_cast<u128>(next) << 64) | first};
+    return {(static_cast<u128>(first) << 64) | next};
 }
 
-constexpr std::uint64_t ascii_zeros = 0x3030303030303030;
+int significant_digits(DigitBlock d) noexcept {
+    if constexpr (std::endian::native == std::endian::little) {
+        const auto high = static_cast<std::uint64_t>(d.bytes >> 64);
+        return high != 0 ? 16 - std::countl_zero(high) / 8 : 8 - std::countl_zero(static_cast<std::uint64_t>(d.bytes)) / 8;
+    }
+    const auto low = static_cast<std::uint64_t>(d.bytes);
+    return low != 0 ? 16 - std::countr_zero(low) / 8 : 8 - std::countr_zero(static_cast<std::uint64_t>(d.bytes >> 64)) / 8;
+}
 
-// 16 bytes in text order (the first in the lowest byte when stored).
-u128 text_block(std::uint64_t first8, std::uint64_t next8) noexcept {
-    if constexpr (std::endian::native == std::endian::little) return (static_cast<u128>(next8) << 64) | first8;
-    return (static_cast<u128>(first8) << 64) | next8;
-}
-// The block without its first `count` bytes (0 to 16); zero bytes follow.
-u128 drop_bytes(u128 block, int count) noexcept {
-    const int bits = 8 * count;
-    if constexpr (std::endian::native == std::endian::little) return bits >= 128 ? 0 : block >> bits;
-    return bits >= 128 ? 0 : block << bits;
-}
-char first_byte(u128 block) noexcept {
-    if constexpr (std::endian::native == std::endian::little) return static_cast<char>(block);
-    return static_cast<char>(block >> 120);
-}
-void store(char* out, u128 block) noexcept { std::memcpy(out, &block, 16); }
+constexpr u128 ascii_zeros = (static_cast<u128>(0x3030303030303030) << 64) | 0x3030303030303030;
 
-// The significant digits of a decimal, held in registers so that the layout
-// below only stores: going through a buffer would read back freshly stored
-// bytes at other offsets, which the processor cannot forward from its stores.
+void store_text(char* out, DigitBlock d) noexcept {
+    const u128 text = d.bytes + ascii_zeros;
+    std::memcpy(out, &text, 16);
+}
+
+void store_text_with_point(char* out, DigitBlock d, int point) noexcept {
+    const u128 text = d.bytes + ascii_zeros;
+    const int bits = 8 * point;
+    const u128 tail = std::endian::native == std::endian::little ? text >> bits : text << bits;
+    std::memcpy(out + 1, &text, 16);
+    out[1 + point] = '.';
+    std::memcpy(out + 2 + point, &tail, 16);
+}
+#endif
+
+// The significant digits of a decimal.
 struct Spelled {
-    char lead;      // the first digit
-    u128 rest;      // the digits after it, in text order; bytes past the last digit are unspecified
-    int length;     // significant digits, trailing zeros excluded
-    int exponent;   // power of ten of the first digit
+    char lead;        // the first digit
+    DigitBlock rest;  // the 16 digits after it, zeros after the last significant one
+    int length;       // significant digits, trailing zeros excluded
+    int exponent;     // power of ten of the first digit
 };
 
-// For 0 < digits < 10^17, with value digits * 10^exponent.
+// For 0 < digits < 10^17, with value digits * 10^exponent. The digits are
+// first scaled to exactly 17, so the lead is always in the same place.
 Spelled spell(std::uint64_t digits, int exponent) noexcept {
-    const std::uint64_t high = digits / 100000000;  // below 10^9
-    const auto first = static_cast<std::uint32_t>(high / 100000000);  // 0 to 9
-    const std::uint64_t middle = eight_digits(static_cast<std::uint32_t>(high % 100000000));
-    const std::uint64_t last = eight_digits(static_cast<std::uint32_t>(digits % 100000000));
-    const u128 block = text_block(middle + ascii_zeros, last + ascii_zeros);
-    const int trailing = last != 0 ? trailing_zero_digits(last)
-                         : middle != 0 ? 8 + trailing_zero_digits(middle)
-                                       : 16;
-    if (first != 0) return {static_cast<char>('0' + first), block, 17 - trailing, exponent + 16};
-    const int leading = middle != 0 ? leading_zero_digits(middle) : 8 + leading_zero_digits(last);
-    const int total = 16 - leading;
-    const u128 from_lead = drop_bytes(block, leading);
-    return {first_byte(from_lead), drop_bytes(from_lead, 1), total - trailing, exponent + total - 1};
+    const int length = decimal_length(digits);
+    const std::uint64_t scaled = digits * pow10_u64[17 - length];
+    const auto top = static_cast<std::uint32_t>(scaled / 100000000);  // below 10^9
+    const auto low = static_cast<std::uint32_t>(scaled - std::uint64_t{top} * 100000000);
+    const std::uint32_t lead = top / 100000000;
+    const DigitBlock rest = sixteen_digits(top - lead * 100000000, low);
+    return {static_cast<char>('0' + lead), rest, 1 + significant_digits(rest), exponent + length - 1};
 }
 
 }  // namespace
 
 char* format_json_float(double x, char* out) noexcept {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-    if ((bits & 0x7FF0000000000000) == 0x7FF0000000000000) {
-        std::memcpy(out, "null", 4);
-        return out + 4;
-    }
-    if (bits >> 63) *out++ = '-';
-    if ((bits << 1) == 0) {
+    const std::uint64_t magnitude_bits = bits & ~(std::uint64_t{1} << 63);
+    // One test for both rare cases: zero wraps around to the top.
+    if (magnitude_bits - 1 >= 0x7FF0000000000000 - 1) {
+        if (magnitude_bits != 0) {
+            std::memcpy(out, "null", 4);
+            return out + 4;
+        }
+        *out = '-';
+        out += bits >> 63;
         std::memcpy(out, "0.0", 3);
         return out + 3;
     }
-    const std::uint64_t magnitude_bits = bits & ~(std::uint64_t{1} << 63);
+    *out = '-';
+    out += bits >> 63;
     ShortestDecimal d;
     if (!short_decimal(std::bit_cast<double>(magnitude_bits), magnitude_bits, d)) {
         d = shortest_with_trailing_zeros(magnitude_bits);
@@ -339,45 +395,37 @@ char* format_json_float(double x, char* out) noexcept {
     const int n = digits.length;
     const int e = digits.exponent;
 
-    if (e < -5 || e > 15) {
+    if (static_cast<unsigned>(e) <= 15) {
+        // The point after e + 1 digits; a whole number ends in ".0", which
+        // the digits' own trailing zeros give (17 of them cover e <= 15).
         out[0] = digits.lead;
-        out[1] = '.';
-        store(out + 2, digits.rest);
-        out += n > 1 ? n + 1 : 1;
-        *out++ = 'e';
-        *out++ = e < 0 ? '-' : '+';
-        const auto magnitude = static_cast<std::uint32_t>(e < 0 ? -e : e);  // 6 to 324
-        if (magnitude >= 100) {
-            *out++ = static_cast<char>('0' + magnitude / 100);
-            write_pair(magnitude % 100, out);
-            return out + 2;
-        }
-        if (magnitude >= 10) {
-            write_pair(magnitude, out);
-            return out + 2;
-        }
-        *out = static_cast<char>('0' + magnitude);
-        return out + 1;
+        store_text_with_point(out, digits.rest, e);
+        return out + (n > e + 2 ? n : e + 2) + 1;
     }
-    if (e >= n - 1) {  // whole: digits, zeros, ".0"
-        out[0] = digits.lead;
-        store(out + 1, digits.rest);
-        store(out + n, text_block(ascii_zeros, ascii_zeros));
-        std::memcpy(out + e + 1, ".0", 2);
-        return out + e + 3;
+    if (e < 0 && e >= -5) {  // "0.", -e - 1 zeros, the digits
+        std::memcpy(out, "0.0000", 6);
+        out[1 - e] = digits.lead;
+        store_text(out + 2 - e, digits.rest);
+        return out + 1 - e + n;
     }
-    if (e >= 0) {  // the point falls inside the digits
-        out[0] = digits.lead;
-        store(out + 1, digits.rest);
-        out[e + 1] = '.';
-        store(out + e + 2, drop_bytes(digits.rest, e));
-        return out + n + 1;
+    out[0] = digits.lead;
+    out[1] = '.';
+    store_text(out + 2, digits.rest);
+    out += n > 1 ? n + 1 : 1;
+    *out++ = 'e';
+    *out++ = e < 0 ? '-' : '+';
+    const auto magnitude = static_cast<std::uint32_t>(e < 0 ? -e : e);  // 6 to 324
+    if (magnitude >= 100) {
+        *out++ = static_cast<char>('0' + magnitude / 100);
+        write_pair(magnitude % 100, out);
+        return out + 2;
     }
-    // Below 1: "0.", -e - 1 zeros, the digits.
-    std::memcpy(out, "0.0000", 6);
-    out[1 - e] = digits.lead;
-    store(out + 2 - e, digits.rest);
-    return out + 1 - e + n;
+    if (magnitude >= 10) {
+        write_pair(magnitude, out);
+        return out + 2;
+    }
+    *out = static_cast<char>('0' + magnitude);
+    return out + 1;
 }
 
 }  // namespace tessel::json

@@ -2,7 +2,7 @@
 // The JSON float form of a double, formatted into a caller's buffer: the
 // shortest round-trip digits, laid out as the writer's float form requires.
 // Chart data is written one coordinate at a time, hundreds of thousands of
-// them per call, so this finds the digits with one 128-bit multiplication per
+// them per call, so this finds the digits with three 64 x 128-bit products per
 // value instead of the general conversion of the standard library, and
 // writes without a string target. The writer (json/writer.hpp) uses it too.
 #include <cstddef>
