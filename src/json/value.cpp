@@ -1,5 +1,6 @@
 #include "json/value.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <functional>
@@ -227,6 +228,9 @@ const JsonValue* JsonObject::find(std::string_view key) const noexcept {
 }
 
 JsonValue& JsonObject::append(std::string_view key, JsonValue&& value) {
+    // Objects built member by member hold a handful of them: start with room
+    // for eight rather than regrowing from one.
+    if (members_.size() == members_.capacity()) members_.reserve(std::max<std::size_t>(8, 2 * members_.size()));
     members_.push_back(JsonMember{std::string(key), std::move(value)});
     if (index_) {
         index_->add(members_.back().key, members_.size() - 1);
