@@ -50,9 +50,10 @@ def measure(case):
 
 
 def leaks(deltas):
-    # A leak grows the count in every round; the interpreter's caches may
-    # settle in one round but do not grow in all of them.
-    return all(d >= 1 for d in deltas)
+    # A leak grows the count in every round, by at least one per ten calls
+    # even for a path taken once in ten; the interpreter's own caches can
+    # add a few references in every round while they settle.
+    return all(d >= CALLS // 10 for d in deltas)
 
 
 def growth(case):
