@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "chart/legend_icon.hpp"
 #include "common/errors.hpp"
@@ -28,20 +29,22 @@ JsonValue integers(std::initializer_list<std::uint64_t> values) {
     return JsonValue::array(std::move(array));
 }
 
-void put_members(JsonObject&) {}
+void put_members(std::vector<json::JsonMember>&) {}
 
 template <class... Rest>
-void put_members(JsonObject& object, std::string_view key, JsonValue value, Rest&&... rest) {
-    object.insert_or_assign(key, std::move(value));
-    put_members(object, std::forward<Rest>(rest)...);
+void put_members(std::vector<json::JsonMember>& members, std::string_view key, JsonValue value, Rest&&... rest) {
+    members.push_back(json::JsonMember{std::string(key), std::move(value)});
+    put_members(members, std::forward<Rest>(rest)...);
 }
 
-// object("k1", v1, "k2", v2, ...), members in argument order.
+// object("k1", v1, "k2", v2, ...), members in argument order (the keys are
+// distinct).
 template <class... Members>
 JsonValue object(Members&&... members) {
-    JsonObject o;
-    put_members(o, std::forward<Members>(members)...);
-    return JsonValue::object(std::move(o));
+    std::vector<json::JsonMember> gathered;
+    gathered.reserve(sizeof...(Members) / 2);
+    put_members(gathered, std::forward<Members>(members)...);
+    return JsonValue::object(JsonObject::from_members(std::move(gathered)));
 }
 
 JsonObject* object_member(JsonObject& parent, std::string_view key) {

@@ -2,10 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace tessel::chart {
 
@@ -60,21 +63,26 @@ JsonValue to_json(const AxisTickOption& tick);
 JsonValue to_json(const SplitLineOption& split_line);
 JsonValue to_json(const AxisOption& axis);
 
-// Builds one object; members are appended in call order and unset ones skipped.
+// Builds one object; members are appended in call order and unset ones
+// skipped. The members are gathered first and the object made once: a
+// repeated key would keep its first place and take its last value, as with
+// insert_or_assign, without a search per member.
 class Members {
 public:
+    Members() { members_.reserve(16); }
+
     template <class T>
     Members& add(std::string_view key, const std::optional<T>& value) {
-        if (value) object_.insert_or_assign(key, to_json(*value));
+        if (value) put(key, to_json(*value));
         return *this;
     }
     Members& add(std::string_view key, JsonValue value) {
-        object_.insert_or_assign(key, std::move(value));
+        put(key, std::move(value));
         return *this;
     }
     template <class T>
     Members& add_list(std::string_view key, const std::vector<T>& items) {
-        if (!items.empty()) object_.insert_or_assign(key, list(items));
+        if (!items.empty()) put(key, list(items));
         return *this;
     }
     // One item stands alone; several make an array.
@@ -83,7 +91,7 @@ public:
         if (items.size() == 1) return add(key, to_json(items.front()));
         return add_list(key, items);
     }
-    JsonValue done() { return JsonValue::object(std::move(object_)); }
+    JsonValue done() { return JsonValue::object(JsonObject::from_members(std::move(members_))); }
 
     template <class T>
     static JsonValue list(const std::vector<T>& items) {
@@ -94,7 +102,11 @@ public:
     }
 
 private:
-    JsonObject object_;
+    void put(std::string_view key, JsonValue value) {
+        members_.push_back(json::JsonMember{std::string(key), std::move(value)});
+    }
+
+    std::vector<json::JsonMember> members_;
 };
 
 JsonValue to_json(bool b) { return JsonValue::boolean(b); }

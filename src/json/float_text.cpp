@@ -125,11 +125,44 @@ std::uint64_t scaled_to_odd(Significand128 g, std::uint64_t factor) noexcept {
     return top | (static_cast<std::uint64_t>(middle) > 1 ? 1 : 0);
 }
 
+constexpr std::uint64_t pow10_u64[18] = {1,
+                                         10,
+                                         100,
+                                         1000,
+                                         10000,
+                                         100000,
+                                         1000000,
+                                         10000000,
+                                         100000000,
+                                         1000000000,
+                                         10000000000,
+                                         100000000000,
+                                         1000000000000,
+                                         10000000000000,
+                                         100000000000000,
+                                         1000000000000000,
+                                         10000000000000000,
+                                         100000000000000000};
+
+// The count of decimal digits of 0 < v < 10^17.
+int decimal_length(std::uint64_t v) noexcept {
+    // 1233 / 4096 is just below log10(2): t is floor(log10(v)) or one more.
+    const int t = ((64 - std::countl_zero(v)) * 1233) >> 12;
+    return t + 1 - (v < pow10_u64[t] ? 1 : 0);
+}
+
 // x = digits * 10^exponent, digits below 10^17 with possibly trailing zeros.
 struct ShortestDecimal {
     std::uint64_t digits;
     int exponent;
+    int length;  // decimal digits of `digits`, from the range each search gives
 };
+
+// The count of decimal digits of v, known to have `fewest` to fewest + 2.
+template <int fewest>
+int length_from(std::uint64_t v) noexcept {
+    return fewest + (v >= pow10_u64[fewest] ? 1 : 0) + (v >= pow10_u64[fewest + 1] ? 1 : 0);
+}
 
 // The shortest digits that read back as the positive finite double of these
 // bits (the nearest of them when several have that length, the even one on
@@ -143,7 +176,9 @@ ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
         c = fraction | (std::uint64_t{1} << 52);
         q = biased_exponent - 1075;
         // Integers below 2^53 are their own shortest digits.
-        if (-52 <= q && q <= 0 && (c & ((std::uint64_t{1} << -q) - 1)) == 0) return {c >> -q, 0};
+        if (-52 <= q && q <= 0 && (c & ((std::uint64_t{1} << -q) - 1)) == 0) {
+            return {c >> -q, 0, decimal_length(c >> -q)};
+        }
     } else {
         c = fraction;
         q = -1074;
@@ -180,7 +215,10 @@ ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
     const unsigned above = (one_inside & above_inside) | (~one_inside & 1 & nearer_above);
     const std::uint64_t mask = 0 - static_cast<std::uint64_t>(shorter);
     const std::uint64_t digits = ((sp + shorter_above) & mask) | ((s + above) & ~mask);
-    return {digits, k + static_cast<int>(shorter)};
+    // For normal doubles s is in [2^52, 10 * 2^53), so the digits number
+    // 15 to 17; subnormals have fewer.
+    const int length = biased_exponent != 0 ? length_from<15>(digits) : decimal_length(digits);
+    return {digits, k + static_cast<int>(shorter), length};
 }
 
 // Exact doubles: 10^22 is the last power of ten below 2^53 * 2^22.
@@ -211,7 +249,8 @@ bool short_decimal(double x, std::uint64_t bits, ShortestDecimal& out) noexcept 
     const auto digits = static_cast<std::int64_t>(scaled + 0.5);
     // Both operands are exact, and division rounds as reading a decimal does.
     if (static_cast<double>(digits) / exact_pow10[d] != x) return false;
-    out = {static_cast<std::uint64_t>(digits), -d};
+    // scaled is at least 10^13, and rounding may carry it up to 10^15.
+    out = {static_cast<std::uint64_t>(digits), -d, length_from<14>(static_cast<std::uint64_t>(digits))};
     return true;
 }
 
@@ -221,32 +260,6 @@ constexpr char digit_pairs[] =
     "8081828384858687888990919293949596979899";
 
 void write_pair(std::uint32_t v, char* out) noexcept { std::memcpy(out, digit_pairs + 2 * v, 2); }
-
-constexpr std::uint64_t pow10_u64[18] = {1,
-                                         10,
-                                         100,
-                                         1000,
-                                         10000,
-                                         100000,
-                                         1000000,
-                                         10000000,
-                                         100000000,
-                                         1000000000,
-                                         10000000000,
-                                         100000000000,
-                                         1000000000000,
-                                         10000000000000,
-                                         100000000000000,
-                                         1000000000000000,
-                                         10000000000000000,
-                                         100000000000000000};
-
-// The count of decimal digits of 0 < v < 10^17.
-int decimal_length(std::uint64_t v) noexcept {
-    // 1233 / 4096 is just below log10(2): t is floor(log10(v)) or one more.
-    const int t = ((64 - std::countl_zero(v)) * 1233) >> 12;
-    return t + 1 - (v < pow10_u64[t] ? 1 : 0);
-}
 
 // Sixteen decimal digits in text order, as they are stored: the 8 digits of
 // `high` then the 8 of `low` (both below 10^8, leading zeros included). Each
@@ -357,16 +370,15 @@ struct Spelled {
     int exponent;     // power of ten of the first digit
 };
 
-// For 0 < digits < 10^17, with value digits * 10^exponent. The digits are
-// first scaled to exactly 17, so the lead is always in the same place.
-Spelled spell(std::uint64_t digits, int exponent) noexcept {
-    const int length = decimal_length(digits);
-    const std::uint64_t scaled = digits * pow10_u64[17 - length];
-    const auto top = static_cast<std::uint32_t>(scaled / 100000000);  // below 10^9
-    const auto low = static_cast<std::uint32_t>(scaled - std::uint64_t{top} * 100000000);
-    const std::uint32_t lead = top / 100000000;
-    const DigitBlock rest = sixteen_digits(top - lead * 100000000, low);
-    return {static_cast<char>('0' + lead), rest, 1 + significant_digits(rest), exponent + length - 1};
+// For 0 < d.digits < 10^17. The digits are first scaled to exactly 17, so
+// the lead is always in the same place.
+Spelled spell(ShortestDecimal d) noexcept {
+    const std::uint64_t scaled = d.digits * pow10_u64[17 - d.length];
+    const std::uint64_t lead = scaled / 10000000000000000;
+    const std::uint64_t top = scaled / 100000000;
+    const DigitBlock rest = sixteen_digits(static_cast<std::uint32_t>(top - lead * 100000000),
+                                           static_cast<std::uint32_t>(scaled - top * 100000000));
+    return {static_cast<char>('0' + lead), rest, 1 + significant_digits(rest), d.exponent + d.length - 1};
 }
 
 }  // namespace
@@ -391,7 +403,7 @@ char* format_json_float(double x, char* out) noexcept {
     if (!short_decimal(std::bit_cast<double>(magnitude_bits), magnitude_bits, d)) {
         d = shortest_with_trailing_zeros(magnitude_bits);
     }
-    const Spelled digits = spell(d.digits, d.exponent);
+    const Spelled digits = spell(d);
     const int n = digits.length;
     const int e = digits.exponent;
 
