@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "chart/flat_points.hpp"
+#include "common/uninitialized_buffer.hpp"
 
 namespace tessel::chart {
 
@@ -15,8 +16,9 @@ namespace tessel::chart {
 // coords[point_ends[i-1] .. point_ends[i]) (from 0 for the first point).
 struct EcdfSeriesInput {
     std::string name;
-    std::vector<double> coords;
-    std::vector<std::size_t> point_ends;
+    // Filled in place by the conversion, so their growth does not zero them.
+    UninitializedBuffer<double> coords;
+    UninitializedBuffer<std::size_t> point_ends;
     std::string color;
     std::optional<std::vector<std::uint32_t>> dash;  // alternating dash and gap lengths
 

@@ -20,7 +20,7 @@ namespace {
 // Appends the numbers of one point. An exact list of exact floats (what
 // compute_ecdf returns) is read in one sweep; anything else goes through the
 // general sequence conversion.
-void append_point(PyObject* point, std::vector<double>& coords) {
+void append_point(PyObject* point, UninitializedBuffer<double>& coords) {
     if (PyList_CheckExact(point)) {
         const std::size_t start = coords.size();
         bool all_floats = true;
@@ -54,16 +54,10 @@ void append_point(PyObject* point, std::vector<double>& coords) {
 }
 
 #ifndef Py_GIL_DISABLED
-// Appends the numbers of `point` when it is an exact list of exact floats.
-bool append_float_list(PyObject* point, std::vector<double>& coords) {
-    if (!PyList_CheckExact(point)) return false;
-    const Py_ssize_t m = PyList_GET_SIZE(point);
-    for (Py_ssize_t j = 0; j < m; ++j) {
-        PyObject* number = PyList_GET_ITEM(point, j);
-        if (!PyFloat_CheckExact(number)) return false;
-        coords.push_back(PyFloat_AS_DOUBLE(number));
-    }
-    return true;
+bool give_up(chart::EcdfSeriesInput& entry) {
+    entry.coords.clear();
+    entry.point_ends.clear();
+    return false;
 }
 #endif
 
@@ -79,17 +73,27 @@ bool read_float_points(PyObject* points, chart::EcdfSeriesInput& entry) {
     return false;  // other threads may resize the lists: only the general path is safe
 #else
     if (!PyList_CheckExact(points)) return false;
-    const Py_ssize_t n = PyList_GET_SIZE(points);
-    entry.point_ends.resize(static_cast<std::size_t>(n));
-    entry.coords.reserve(2 * static_cast<std::size_t>(n));
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        if (!append_float_list(PyList_GET_ITEM(points, i), entry.coords)) {
-            entry.coords.clear();
-            entry.point_ends.clear();
-            return false;
+    const auto n = static_cast<std::size_t>(PyList_GET_SIZE(points));
+    // Sized for points of two numbers and written in place; a longer point
+    // grows the buffer.
+    entry.point_ends.resize(n);
+    entry.coords.resize(2 * n);
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        PyObject* point = PyList_GET_ITEM(points, static_cast<Py_ssize_t>(i));
+        if (!PyList_CheckExact(point)) return give_up(entry);
+        const auto m = static_cast<std::size_t>(PyList_GET_SIZE(point));
+        if (entry.coords.size() - used < m) entry.coords.resize(std::max(used + m, 2 * entry.coords.size()));
+        double* const target = entry.coords.data() + used;
+        for (std::size_t j = 0; j < m; ++j) {
+            PyObject* number = PyList_GET_ITEM(point, static_cast<Py_ssize_t>(j));
+            if (!PyFloat_CheckExact(number)) return give_up(entry);
+            target[j] = PyFloat_AS_DOUBLE(number);
         }
-        entry.point_ends[static_cast<std::size_t>(i)] = entry.coords.size();
+        used += m;
+        entry.point_ends[i] = used;
     }
+    entry.coords.resize(used);
     return true;
 #endif
 }
