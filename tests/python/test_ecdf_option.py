@@ -129,6 +129,7 @@ def test_series_count_decides_z_and_presence(n):
     ([], None),
     ([[]], [[]]),
     ([[1.0], [1.0, 2.0, 3.0]], [[1.0], [1.0, 2.0, 3.0]]),
+    ([[1.0, 2.0, 3.0, 4.0, 5.0], [6.0]], [[1.0, 2.0, 3.0, 4.0, 5.0], [6.0]]),  # longer than room for two per point
     ([[math.nan, math.inf], [-math.inf, -0.0]], [[None, None], [None, -0.0]]),
 ])
 def test_point_shapes(points, data):
@@ -143,6 +144,7 @@ def test_point_shapes(points, data):
     [np.array([1.5, 2.5]), np.array([3.5, 4.5])],        # arrays
     [[np.float64(1.5), 2.5], [3.5, np.float32(4.5)]],     # NumPy scalars
     [[1.5, 2.5], [3.5, True]],                           # a bool converts like a float
+    [[1.5, 2.5], [3.5, 4.5], [5, 6.5]],                  # floats first, then an int
 ])
 def test_other_number_sequences_convert_like_float_lists(points):
     expected = [[float(x) for x in p] for p in points]
