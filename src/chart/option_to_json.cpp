@@ -69,7 +69,9 @@ JsonValue to_json(const AxisOption& axis);
 // insert_or_assign, without a search per member.
 class Members {
 public:
-    Members() { members_.reserve(16); }
+    // The gathered vector becomes the object's storage: room for the handful
+    // of members an option object has, as JsonObject gives when appending.
+    Members() { members_.reserve(8); }
 
     template <class T>
     Members& add(std::string_view key, const std::optional<T>& value) {
