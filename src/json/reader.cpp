@@ -197,8 +197,11 @@ private:
             case '6':
             case '7':
             case '8':
-            case '9':
-                return read_number();
+            case '9': {
+                JsonValue number;
+                read_number(number);
+                return number;
+            }
             default:
                 fail_at(ReadErrorReason::ExpectedValue, p_);
         }
@@ -218,7 +221,8 @@ private:
     }
 
     // The elements of the arrays being read wait on one shared stack, so a
-    // short array is allocated once, at its final size.
+    // short array is allocated once, at its final size. Scalars are made in
+    // their place on the stack; only nested containers are moved there.
     JsonValue read_array() {
         enter_container();
         skip_whitespace();
@@ -231,23 +235,24 @@ private:
         const std::size_t base = pending_.size();
         JsonArray large;  // takes over once the array outgrows its share of the stack
         for (;;) {
-            // Numbers, the bulk of data arrays, skip the general dispatch.
-            const char c = *p_;
-            JsonValue element = c == '-' || is_digit(c) ? read_number() : read_value();
-            if (large.empty() && pending_.size() - base < kLargeArray) {
-                pending_.push_back(std::move(element));
-            } else {
-                if (large.empty()) {
-                    large.reserve(2 * kLargeArray);
+            if (large.empty()) {
+                read_element(pending_);
+                if (pending_.size() - base == kLargeArray) {
+                    large.reserve(4 * kLargeArray);
                     take_pending(base, large);
                 }
-                large.push_back(std::move(element));
+            } else {
+                read_element(large);
             }
-            skip_whitespace();
-            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-            if (*p_ == ']') break;
-            if (*p_ != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, p_);
-            ++p_;
+            if (p_ != end_ && *p_ == ',') {  // the common, compact case
+                ++p_;
+            } else {
+                skip_whitespace();
+                if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+                if (*p_ == ']') break;
+                if (*p_ != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, p_);
+                ++p_;
+            }
             skip_whitespace();
             if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
             if (*p_ == ']') fail_at(ReadErrorReason::TrailingComma, p_);
@@ -259,6 +264,21 @@ private:
             take_pending(base, large);
         }
         return JsonValue::array(std::move(large));
+    }
+
+    // Reads one array element (p_ at its first byte) onto the end of `into`.
+    void read_element(std::vector<JsonValue>& into) {
+        const char c = *p_;
+        if (c == '-' || is_digit(c)) {
+            // Numbers, the bulk of data arrays, skip the general dispatch.
+            into.emplace_back();
+            read_number(into.back());
+        } else if (c == '[' || c == '{') {
+            JsonValue nested = c == '[' ? read_array() : read_object();
+            into.push_back(std::move(nested));
+        } else {
+            into.push_back(read_value());
+        }
     }
 
     // Moves the pending values from `base` on to the end of `into`.
@@ -433,7 +453,56 @@ private:
         significand = significand * 10 + digit;
     }
 
-    JsonValue read_number() {
+    // Reads a number (p_ at its sign or first digit) into `slot`, which is null.
+    // Plain numbers of up to 19 digits without an exponent, nearly all numbers
+    // of an option document, take a short path; any other text is read by the
+    // general one from the start of the number.
+    void read_number(JsonValue& slot) {
+        const char* q = p_;
+        const bool negative = *q == '-';
+        q += negative;
+        const char* const digits_start = q;
+        const char* const digits_end = end_ - q > 20 ? q + 20 : end_;
+        std::uint64_t significand = 0;
+        while (q != digits_end && is_digit(*q)) significand = significand * 10 + static_cast<unsigned>(*q++ - '0');
+        std::size_t integer_digits = static_cast<std::size_t>(q - digits_start);
+        if (integer_digits == 0 || integer_digits > 19 || (integer_digits > 1 && *digits_start == '0')) {
+            slot = read_number_general();
+            return;
+        }
+        if (q == end_ || (*q != '.' && *q != 'e' && *q != 'E')) {
+            p_ = q;
+            if (!negative) {
+                slot = JsonValue::from_unsigned(significand);
+            } else if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
+                slot = JsonValue::from_signed(static_cast<std::int64_t>(0 - significand));
+            } else {
+                slot = JsonValue::from_double(-static_cast<double>(significand));
+            }
+            return;
+        }
+        if (*q != '.') {
+            slot = read_number_general();
+            return;
+        }
+        ++q;
+        const char* const fraction_start = q;
+        const char* const fraction_end =
+            static_cast<std::size_t>(end_ - q) > 20 - integer_digits ? q + (20 - integer_digits) : end_;
+        while (q != fraction_end && is_digit(*q)) significand = significand * 10 + static_cast<unsigned>(*q++ - '0');
+        const std::size_t fraction_digits = static_cast<std::size_t>(q - fraction_start);
+        if (fraction_digits == 0 || integer_digits + fraction_digits > 19 ||
+            (q != end_ && (*q == 'e' || *q == 'E'))) {
+            slot = read_number_general();
+            return;
+        }
+        p_ = q;
+        // The general path's arithmetic for an exponent of -fraction_digits.
+        const double f = static_cast<double>(significand) / kPowersOfTen[fraction_digits];
+        slot = JsonValue::from_double(negative ? -f : f);
+    }
+
+    JsonValue read_number_general() {
         bool negative = false;
         if (*p_ == '-') {
             negative = true;

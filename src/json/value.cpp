@@ -291,21 +291,9 @@ void JsonValue::destroy_heap() noexcept {
     }
 }
 
-void JsonValue::move_heap_from(JsonValue& other) noexcept {
-    switch (kind_) {
-        case Kind::String:
-            new (&string_) std::string(std::move(other.string_));
-            break;
-        case Kind::Array:
-            new (&array_) JsonArray(std::move(other.array_));
-            break;
-        case Kind::Object:
-            new (&object_) JsonObject(std::move(other.object_));
-            break;
-        default:
-            break;
-    }
-    other.destroy_heap();
+void JsonValue::move_object_from(JsonValue& other) noexcept {
+    new (&object_) JsonObject(std::move(other.object_));
+    other.object_.~JsonObject();
 }
 
 JsonValue::JsonValue(const JsonValue& other) : kind_(other.kind_) {
@@ -339,37 +327,6 @@ JsonValue& JsonValue::move_assign_heap(JsonValue& other) noexcept {
         new (this) JsonValue(std::move(taken));
     }
     return *this;
-}
-
-JsonValue JsonValue::boolean(bool b) noexcept {
-    JsonValue v;
-    v.kind_ = Kind::Bool;
-    v.bool_ = b;
-    return v;
-}
-
-JsonValue JsonValue::from_unsigned(std::uint64_t u) noexcept {
-    JsonValue v;
-    v.kind_ = Kind::Unsigned;
-    v.unsigned_ = u;
-    return v;
-}
-
-JsonValue JsonValue::from_signed(std::int64_t i) noexcept {
-    if (i >= 0) return from_unsigned(static_cast<std::uint64_t>(i));
-    JsonValue v;
-    v.kind_ = Kind::Negative;
-    v.negative_ = i;
-    return v;
-}
-
-JsonValue JsonValue::from_double(double x) noexcept {
-    JsonValue v;
-    if (x - x == 0.0) {  // finite
-        v.kind_ = Kind::Float;
-        v.float_ = x;
-    }
-    return v;
 }
 
 JsonValue JsonValue::string(std::string s) noexcept {
@@ -422,26 +379,6 @@ void JsonValue::wrong_kind(std::string_view wanted) const {
     throw InternalFailure(message);
 }
 
-bool JsonValue::as_bool() const {
-    if (kind_ != Kind::Bool) wrong_kind(Kind::Bool);
-    return bool_;
-}
-
-std::uint64_t JsonValue::as_unsigned() const {
-    if (kind_ != Kind::Unsigned) wrong_kind(Kind::Unsigned);
-    return unsigned_;
-}
-
-std::int64_t JsonValue::as_negative() const {
-    if (kind_ != Kind::Negative) wrong_kind(Kind::Negative);
-    return negative_;
-}
-
-double JsonValue::as_float() const {
-    if (kind_ != Kind::Float) wrong_kind(Kind::Float);
-    return float_;
-}
-
 double JsonValue::number_as_double() const {
     switch (kind_) {
         case Kind::Unsigned:
@@ -453,36 +390,6 @@ double JsonValue::number_as_double() const {
         default:
             wrong_kind("a number");
     }
-}
-
-const std::string& JsonValue::as_string() const {
-    if (kind_ != Kind::String) wrong_kind(Kind::String);
-    return string_;
-}
-
-std::string& JsonValue::as_string() {
-    if (kind_ != Kind::String) wrong_kind(Kind::String);
-    return string_;
-}
-
-JsonArray& JsonValue::as_array() {
-    if (kind_ != Kind::Array) wrong_kind(Kind::Array);
-    return array_;
-}
-
-const JsonArray& JsonValue::as_array() const {
-    if (kind_ != Kind::Array) wrong_kind(Kind::Array);
-    return array_;
-}
-
-JsonObject& JsonValue::as_object() {
-    if (kind_ != Kind::Object) wrong_kind(Kind::Object);
-    return object_;
-}
-
-const JsonObject& JsonValue::as_object() const {
-    if (kind_ != Kind::Object) wrong_kind(Kind::Object);
-    return object_;
 }
 
 const JsonValue* JsonValue::member(std::string_view key) const noexcept {

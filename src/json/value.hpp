@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -99,32 +100,67 @@ class JsonValue {
 public:
     JsonValue() noexcept : kind_(Kind::Null), unsigned_(0) {}
     JsonValue(const JsonValue& other);
+    // Inline: readers and containers move values by the hundred thousand.
     JsonValue(JsonValue&& other) noexcept : kind_(other.kind_) {
-        if (owns_heap()) {
-            move_heap_from(other);
-        } else {
-            unsigned_ = other.unsigned_;  // the scalars share their 8 bytes
+        switch (kind_) {
+            case Kind::String:
+                new (&string_) std::string(std::move(other.string_));
+                other.string_.~basic_string();
+                break;
+            case Kind::Array:
+                new (&array_) JsonArray(std::move(other.array_));
+                other.array_.~JsonArray();
+                break;
+            case Kind::Object:
+                move_object_from(other);
+                break;
+            default:
+                unsigned_ = other.unsigned_;  // the scalars share their 8 bytes
+                break;
         }
         other.kind_ = Kind::Null;
     }
     JsonValue& operator=(const JsonValue& other);
     JsonValue& operator=(JsonValue&& other) noexcept {
-        if (owns_heap() || other.owns_heap()) return move_assign_heap(other);
-        kind_ = other.kind_;
-        unsigned_ = other.unsigned_;
-        if (this != &other) other.kind_ = Kind::Null;
+        if (owns_heap()) return move_assign_heap(other);
+        // Nothing to drop here, and `other` cannot live inside a scalar.
+        if (this != &other) new (this) JsonValue(std::move(other));
         return *this;
     }
     ~JsonValue() {
         if (owns_heap()) destroy_heap();
     }
 
-    static JsonValue boolean(bool b) noexcept;
-    static JsonValue from_unsigned(std::uint64_t u) noexcept;
+    // The scalar makers are inline: the reader makes one per number.
+    static JsonValue boolean(bool b) noexcept {
+        JsonValue v;
+        v.kind_ = Kind::Bool;
+        v.bool_ = b;
+        return v;
+    }
+    static JsonValue from_unsigned(std::uint64_t u) noexcept {
+        JsonValue v;
+        v.kind_ = Kind::Unsigned;
+        v.unsigned_ = u;
+        return v;
+    }
     // A value of 0 or more gives the unsigned kind, a value below 0 the negative kind.
-    static JsonValue from_signed(std::int64_t i) noexcept;
+    static JsonValue from_signed(std::int64_t i) noexcept {
+        if (i >= 0) return from_unsigned(static_cast<std::uint64_t>(i));
+        JsonValue v;
+        v.kind_ = Kind::Negative;
+        v.negative_ = i;
+        return v;
+    }
     // A finite x gives the float kind; NaN and the infinities give null.
-    static JsonValue from_double(double x) noexcept;
+    static JsonValue from_double(double x) noexcept {
+        JsonValue v;
+        if (x - x == 0.0) {  // finite
+            v.kind_ = Kind::Float;
+            v.float_ = x;
+        }
+        return v;
+    }
     static JsonValue string(std::string s) noexcept;
     static JsonValue array(JsonArray a = {}) noexcept;
     static JsonValue object(JsonObject o = {}) noexcept;
@@ -141,18 +177,48 @@ public:
 
     // The typed accessors require the matching kind; on any other kind they
     // throw tessel::InternalFailure.
-    bool as_bool() const;
-    std::uint64_t as_unsigned() const;
-    std::int64_t as_negative() const;
-    double as_float() const;
+    bool as_bool() const {
+        if (kind_ != Kind::Bool) wrong_kind(Kind::Bool);
+        return bool_;
+    }
+    std::uint64_t as_unsigned() const {
+        if (kind_ != Kind::Unsigned) wrong_kind(Kind::Unsigned);
+        return unsigned_;
+    }
+    std::int64_t as_negative() const {
+        if (kind_ != Kind::Negative) wrong_kind(Kind::Negative);
+        return negative_;
+    }
+    double as_float() const {
+        if (kind_ != Kind::Float) wrong_kind(Kind::Float);
+        return float_;
+    }
     // Any number kind, converted to the nearest double.
     double number_as_double() const;
-    const std::string& as_string() const;
-    std::string& as_string();
-    JsonArray& as_array();
-    const JsonArray& as_array() const;
-    JsonObject& as_object();
-    const JsonObject& as_object() const;
+    const std::string& as_string() const {
+        if (kind_ != Kind::String) wrong_kind(Kind::String);
+        return string_;
+    }
+    std::string& as_string() {
+        if (kind_ != Kind::String) wrong_kind(Kind::String);
+        return string_;
+    }
+    JsonArray& as_array() {
+        if (kind_ != Kind::Array) wrong_kind(Kind::Array);
+        return array_;
+    }
+    const JsonArray& as_array() const {
+        if (kind_ != Kind::Array) wrong_kind(Kind::Array);
+        return array_;
+    }
+    JsonObject& as_object() {
+        if (kind_ != Kind::Object) wrong_kind(Kind::Object);
+        return object_;
+    }
+    const JsonObject& as_object() const {
+        if (kind_ != Kind::Object) wrong_kind(Kind::Object);
+        return object_;
+    }
 
     // The value of the member with this key when this is an object that has
     // one; nullptr otherwise (also for every other kind).
@@ -167,9 +233,9 @@ private:
     // Strings, arrays and objects own memory; the other kinds are 8 plain bytes.
     bool owns_heap() const noexcept { return kind_ >= Kind::String; }
     void destroy_heap() noexcept;
-    // Takes the string, array or object of `other` (same kind), leaving an
-    // empty shell that it destroys.
-    void move_heap_from(JsonValue& other) noexcept;
+    // Takes the object of `other`, leaving an empty shell that it destroys
+    // (out of line: the key index is not complete here).
+    void move_object_from(JsonValue& other) noexcept;
     JsonValue& move_assign_heap(JsonValue& other) noexcept;
     [[noreturn]] void wrong_kind(Kind wanted) const;
     [[noreturn]] void wrong_kind(std::string_view wanted) const;

@@ -78,64 +78,115 @@ public:
     // the depth stays near that bound.
     void value(const JsonValue& v) {
         switch (v.kind()) {
-            case Kind::Null:
-                put("null");
-                break;
-            case Kind::Bool:
-                put(v.as_bool() ? std::string_view("true") : std::string_view("false"));
-                break;
-            case Kind::Unsigned:
-                unsigned_number(v.as_unsigned());
-                break;
-            case Kind::Negative:
-                signed_number(v.as_negative());
-                break;
-            case Kind::Float:
-                float_number(v.as_float());
-                break;
             case Kind::String:
                 string(v.as_string());
                 break;
-            case Kind::Array: {
-                put('[');
-                bool first = true;
-                for (const JsonValue& element : v.as_array()) {
-                    if (!first) put(',');
-                    first = false;
-                    value(element);
-                }
-                put(']');
+            case Kind::Array:
+                array(v.as_array());
                 break;
-            }
-            case Kind::Object: {
-                put('{');
-                bool first = true;
-                for (const JsonMember& member : v.as_object()) {
-                    if (!first) put(',');
-                    first = false;
-                    string(member.key);
-                    put(':');
-                    value(member.value);
-                }
-                put('}');
+            case Kind::Object:
+                object(v.as_object());
                 break;
-            }
+            default:
+                advance_to(scalar(v, room(kScalarRoom)));
+                break;
         }
     }
 
-    void unsigned_number(std::uint64_t u) {
-        char* p = room(20);
-        advance_to(std::to_chars(p, p + 20, u).ptr);
+    // Elements that are null, booleans or numbers, the bulk of data arrays,
+    // are written with their comma into one reservation each.
+    void array(const JsonArray& elements) {
+        put('[');
+        const JsonValue* const first = elements.data();
+        const JsonValue* const end = first + elements.size();
+        for (const JsonValue* it = first; it != end; ++it) {
+            if (it->kind() < Kind::String) {
+                char* p = room(kScalarRoom + 1);
+                *p = ',';
+                advance_to(scalar(*it, p + (it != first)));
+            } else {
+                if (it != first) put(',');
+                value(*it);
+            }
+        }
+        put(']');
     }
 
-    void signed_number(std::int64_t i) {
-        char* p = room(20);
-        advance_to(std::to_chars(p, p + 20, i).ptr);
+    void object(const JsonObject& members) {
+        put('{');
+        bool first = true;
+        for (const JsonMember& member : members) {
+            if (!first) put(',');
+            first = false;
+            string(member.key);
+            put(':');
+            value(member.value);
+        }
+        put('}');
     }
 
-    void float_number(double x) {
-        char* p = room(json_float_room);
-        advance_to(format_json_float(x, p));
+    // Room for any scalar: a float's working room is the most any needs.
+    static constexpr std::size_t kScalarRoom = json_float_room;
+
+    // Writes null, a boolean or a number at `p` (room for kScalarRoom bytes).
+    static char* scalar(const JsonValue& v, char* p) noexcept {
+        switch (v.kind()) {
+            case Kind::Bool:
+                if (v.as_bool()) {
+                    std::memcpy(p, "true", 4);
+                    return p + 4;
+                }
+                std::memcpy(p, "false", 5);
+                return p + 5;
+            case Kind::Unsigned:
+                return unsigned_text(v.as_unsigned(), p);
+            case Kind::Negative:
+                return std::to_chars(p, p + 20, v.as_negative()).ptr;
+            case Kind::Float:
+                return float_text(v.as_float(), p);
+            default:
+                std::memcpy(p, "null", 4);
+                return p + 4;
+        }
+    }
+
+    // Chart values are mostly rounded to a few decimals. A float that is
+    // exactly the double nearest to k / 10^4 for an integer k below 10^15 has
+    // those digits as its shortest round-trip digits (two decimals of at most
+    // 15 significant digits never round to the same double), so it is spelled
+    // from k; other floats take the general search.
+    static char* float_text(double x, char* p) noexcept {
+        const double magnitude = std::fabs(x);
+        const double scaled = magnitude * 1e4;
+        if (!(scaled < 1e15)) return format_json_float(x, p);
+        const auto k = static_cast<std::uint64_t>(scaled + 0.5);
+        if (k == 0 || static_cast<double>(k) / 1e4 != magnitude) return format_json_float(x, p);
+        *p = '-';
+        p += std::signbit(x);
+        p = unsigned_text(k / 10000, p);
+        const auto fraction = static_cast<unsigned>(k % 10000);
+        const char digits[5] = {'.', static_cast<char>('0' + fraction / 1000),
+                                static_cast<char>('0' + fraction / 100 % 10),
+                                static_cast<char>('0' + fraction / 10 % 10),
+                                static_cast<char>('0' + fraction % 10)};
+        std::memcpy(p, digits, sizeof digits);
+        // Trailing zeros go; one fraction digit stays ("2.0").
+        const int zeros = fraction == 0 ? 3 : fraction % 1000 == 0 ? 3 : fraction % 100 == 0 ? 2 : fraction % 10 == 0 ? 1 : 0;
+        return p + 5 - zeros;
+    }
+
+    // Small counts and indexes are most of the integers of a document.
+    static char* unsigned_text(std::uint64_t u, char* p) noexcept {
+        if (u < 10) {
+            *p = static_cast<char>('0' + u);
+            return p + 1;
+        }
+        if (u < 100) {
+            p[0] = static_cast<char>('0' + u / 10);
+            p[1] = static_cast<char>('0' + u % 10);
+            return p + 2;
+        }
+        return std::to_chars(p, p + 20, u).ptr;
     }
 
     // Bytes that need no escape are copied straight into room reserved for
