@@ -233,12 +233,13 @@ private:
             return JsonValue::array();
         }
         const std::size_t base = pending_.size();
+        const char* const first_element = p_;
         JsonArray large;  // takes over once the array outgrows its share of the stack
         for (;;) {
             if (large.empty()) {
                 read_element(pending_);
                 if (pending_.size() - base == kLargeArray) {
-                    large.reserve(4 * kLargeArray);
+                    large.reserve(large_array_estimate(first_element));
                     take_pending(base, large);
                 }
             } else {
@@ -262,8 +263,19 @@ private:
         if (large.empty()) {
             large.reserve(pending_.size() - base);
             take_pending(base, large);
+        } else if (large.capacity() / 2 > large.size()) {
+            large.shrink_to_fit();  // the estimate ran well past this array's end
         }
         return JsonValue::array(std::move(large));
+    }
+
+    // Room for a large array, guessed from the bytes its first elements took
+    // and the bytes left: data arrays are long runs of alike elements, so this
+    // spares regrowing them, which would move every element several times.
+    std::size_t large_array_estimate(const char* first_element) const noexcept {
+        const auto used = static_cast<std::size_t>(p_ - first_element);
+        const auto left = static_cast<std::size_t>(end_ - p_);
+        return kLargeArray + left / (used / kLargeArray + 1) + kLargeArray / 4;
     }
 
     // Reads one array element (p_ at its first byte) onto the end of `into`.
