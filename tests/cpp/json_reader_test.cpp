@@ -241,6 +241,28 @@ TEST(JsonReader, LongArraysKeepTheirElementsInOrder) {
     }
 }
 
+// A long array is given room guessed from its first elements and the text
+// left: the guess may fall short (long elements first) or run far past the
+// array (short elements, then much more text).
+TEST(JsonReader, LongArraysWhoseFirstElementsMislead) {
+    std::string long_first = "[";
+    for (int i = 0; i < 300; ++i) long_first += "\"" + std::string(40, 'x') + "\",";
+    for (int i = 0; i < 20000; ++i) long_first += std::to_string(i % 10) + ",";
+    long_first.back() = ']';
+    EXPECT_EQ(round_trip(long_first), long_first);
+    EXPECT_EQ(read_json(long_first).as_array().size(), 20300u);
+
+    std::string short_first = "[[";
+    for (int i = 0; i < 400; ++i) short_first += std::to_string(i % 10) + ",";
+    short_first.back() = ']';
+    short_first += ",\"" + std::string(200000, 'y') + "\"]";
+    const JsonValue v = read_json(short_first);
+    EXPECT_EQ(to_json(v), short_first);
+    const auto& inner = v.as_array()[0].as_array();
+    EXPECT_EQ(inner.size(), 400u);
+    EXPECT_LT(inner.capacity(), 2 * inner.size());
+}
+
 TEST(JsonReader, RepeatedKeysKeepFirstPositionAndLastValue) {
     EXPECT_EQ(round_trip(R"({"b":1,"a":2,"b":3})"), R"({"b":3,"a":2})");
     EXPECT_EQ(round_trip(R"({"a":{"x":1},"a":[2]})"), R"({"a":[2]})");

@@ -205,6 +205,37 @@ TEST(JsonFloatModel, ReaderMatchesModelOnRandomTexts) {
     EXPECT_GT(differs_from_strtod, 0);
 }
 
+// Numbers without an exponent, the usual ones, are read on a shorter path up
+// to 19 digits: it must agree with the model on both sides of that bound.
+TEST(JsonFloatModel, PlainNumbersMatchTheModel) {
+    std::mt19937_64 rng(9);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = rng() % 2 ? "-" : "";
+        const int integer_digits = static_cast<int>(rng() % 21);
+        if (integer_digits == 0) {
+            text += "0";
+        } else {
+            text += static_cast<char>('1' + rng() % 9);
+            for (int k = 1; k < integer_digits; ++k) text += static_cast<char>('0' + rng() % 10);
+        }
+        const int fraction_digits = static_cast<int>(rng() % 21);
+        if (fraction_digits > 0) text += ".";
+        for (int k = 0; k < fraction_digits; ++k) text += static_cast<char>('0' + rng() % 10);
+        const JsonValue v = read_json(text);
+        const NumberParts parts = split_number(text);
+        const Significand sig = collect(parts);
+        if (fraction_digits == 0 && sig.e == 0 && !(parts.negative && (sig.s == 0 || sig.s > (std::uint64_t{1} << 63)))) {
+            ASSERT_EQ(v.kind(), parts.negative ? Kind::Negative : Kind::Unsigned) << text;
+            ASSERT_EQ(to_json(v), text);
+        } else {
+            ASSERT_EQ(v.kind(), Kind::Float) << text;
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(v.as_float()),
+                      std::bit_cast<std::uint64_t>(model_float(text).value))
+                << text;
+        }
+    }
+}
+
 TEST(JsonFloatModel, LongIntegersBecomeModelFloats) {
     std::mt19937_64 rng(8);
     for (int i = 0; i < 20000; ++i) {

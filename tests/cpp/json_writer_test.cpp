@@ -122,6 +122,9 @@ TEST(JsonWriter, FloatFormMatchesIndependentReference) {
         if (!std::isfinite(x)) continue;
         if (rng() % 2) x = -x;
         ASSERT_EQ(float_text(x), reference_float_text(x)) << std::hexfloat << x;
+        // Inside a document, where few-decimal floats are spelled from an integer.
+        ASSERT_EQ(to_json(JsonValue::array({JsonValue::from_double(x)})), "[" + reference_float_text(x) + "]")
+            << std::hexfloat << x;
     }
 }
 
