@@ -295,9 +295,8 @@ private:
 
     // Moves the pending values from `base` on to the end of `into`.
     void take_pending(std::size_t base, JsonArray& into) {
-        const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(base);
-        into.insert(into.end(), std::make_move_iterator(first), std::make_move_iterator(pending_.end()));
-        pending_.erase(first, pending_.end());
+        for (std::size_t i = base; i < pending_.size(); ++i) into.emplace_back(std::move(pending_[i]));
+        pending_.resize(base);  // moved-from values are null: nothing to free
     }
 
     // Members wait on a shared stack too; each object is allocated once and

@@ -186,6 +186,12 @@ public:
             p[1] = static_cast<char>('0' + u % 10);
             return p + 2;
         }
+        if (u < 1000) {
+            p[0] = static_cast<char>('0' + u / 100);
+            p[1] = static_cast<char>('0' + u / 10 % 10);
+            p[2] = static_cast<char>('0' + u % 10);
+            return p + 3;
+        }
         return std::to_chars(p, p + 20, u).ptr;
     }
 
