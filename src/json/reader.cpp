@@ -1,5 +1,7 @@
 #include "json/reader.hpp"
 
+#include "json/string_scan.hpp"
+
 #include <array>
 #include <climits>
 #include <cmath>
@@ -61,16 +63,6 @@ constexpr double kPowersOfTen[309] = {
     1e286, 1e287, 1e288, 1e289, 1e290, 1e291, 1e292, 1e293, 1e294, 1e295, 1e296, 1e297, 1e298,
     1e299, 1e300, 1e301, 1e302, 1e303, 1e304, 1e305, 1e306, 1e307, 1e308,
 };
-
-// Bytes that end a run of plain string content: '"', '\\' and the control
-// bytes below 0x20.
-constexpr auto kStringStop = [] {
-    std::array<bool, 256> table{};
-    for (int c = 0; c < 0x20; ++c) table[c] = true;
-    table['"'] = true;
-    table['\\'] = true;
-    return table;
-}();
 
 constexpr bool is_digit(char c) noexcept {
     return static_cast<unsigned char>(c - '0') < 10;
@@ -349,7 +341,7 @@ private:
     // scratch_; it is valid until the next string is read.
     std::string_view read_string() {
         const char* const start = p_;
-        while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
+        p_ = find_string_stop(p_, end_);
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
         if (*p_ == '"') {
             ++p_;
@@ -372,7 +364,7 @@ private:
                 fail_at(ReadErrorReason::ControlCharacterWhileParsingString, p_);
             }
             const char* const run = p_;
-            while (p_ != end_ && !kStringStop[static_cast<unsigned char>(*p_)]) ++p_;
+            p_ = find_string_stop(p_, end_);
             scratch_.append(run, p_);
         }
     }

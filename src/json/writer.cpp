@@ -1,8 +1,10 @@
 #include "json/writer.hpp"
 
 #include "json/float_text.hpp"
+#include "json/string_scan.hpp"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -10,15 +12,6 @@
 namespace tessel::json {
 
 namespace {
-
-// Bytes written as an escape inside a string: '"', '\\' and those below 0x20.
-constexpr auto kNeedsEscape = [] {
-    std::array<bool, 256> table{};
-    for (int c = 0; c < 0x20; ++c) table[c] = true;
-    table['"'] = true;
-    table['\\'] = true;
-    return table;
-}();
 
 // The escape of a byte that needs one, written at `out` (room for 6 bytes);
 // returns its length.
@@ -202,14 +195,26 @@ public:
         const char* const end = s + text.size();
         char* p = room(text.size() + 2);
         *p++ = '"';
-        while (s != end) {
-            const auto c = static_cast<unsigned char>(*s++);
-            if (!kNeedsEscape[c]) {
-                *p++ = static_cast<char>(c);
-                continue;
+        for (;;) {
+            // Copy while scanning: blocks of 16 go whole, the last few bytes one by one.
+#if defined(__SSE2__)
+            while (end - s >= 16) {
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p), bytes);
+                const unsigned mask = string_stop_mask(bytes);
+                if (mask != 0) {
+                    s += std::countr_zero(mask);
+                    p += std::countr_zero(mask);
+                    break;
+                }
+                s += 16;
+                p += 16;
             }
+#endif
+            while (s != end && !kStringStopBytes[static_cast<unsigned char>(*s)]) *p++ = *s++;
+            if (s == end) break;
             advance_to(p);
-            escape(c);
+            escape(static_cast<unsigned char>(*s++));
             p = room(static_cast<std::size_t>(end - s) + 1);
         }
         *p++ = '"';
@@ -253,15 +258,14 @@ void write_json_string(std::string_view text, std::string& out) {
     out.push_back('"');
     const char* run = text.data();
     const char* const end = run + text.size();
-    for (const char* p = run; p != end; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (!kNeedsEscape[c]) continue;
-        out.append(run, static_cast<std::size_t>(p - run));
+    for (;;) {
+        const char* const stop = find_string_stop(run, end);
+        out.append(run, static_cast<std::size_t>(stop - run));
+        if (stop == end) break;
         char escaped[6];
-        out.append(escaped, escape_text(c, escaped));
-        run = p + 1;
+        out.append(escaped, escape_text(static_cast<unsigned char>(*stop), escaped));
+        run = stop + 1;
     }
-    out.append(run, static_cast<std::size_t>(end - run));
     out.push_back('"');
 }
 

@@ -5,12 +5,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
 
 #include "json/value.hpp"
 #include "float_text_reference.hpp"
+#include "json/reader.hpp"
 #include "json/writer.hpp"
 
 namespace {
@@ -143,6 +145,42 @@ TEST(JsonWriter, StringEscapes) {
     std::string expected = "\"";
     for (int i = 0; i < 1000; ++i) expected += "\\u0001";
     EXPECT_EQ(string_text(controls), expected + "\"");
+}
+
+// Strings are scanned sixteen bytes at a time: an escape must be found at any
+// offset of a block and in the bytes after the last whole block, by both
+// string writers, and read back to the same bytes.
+TEST(JsonWriter, StringEscapesAtEveryOffset) {
+    const auto model = [](std::string_view text) {
+        std::string out = "\"";
+        for (const char c : text) {
+            const auto u = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                out += '\\';
+                out += c;
+            } else if (u < 0x20) {
+                static const char* const kShort[] = {"b", "t", "n", nullptr, "f", "r"};
+                const char* letter = u >= 8 && u <= 13 ? kShort[u - 8] : nullptr;
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "u%04x", u);
+                out += '\\';
+                out += letter != nullptr ? letter : hex;
+            } else {
+                out += c;
+            }
+        }
+        return out + "\"";
+    };
+    std::mt19937_64 rng(5);
+    const char alphabet[] = {'a', 'Z', '7', ' ', '"', '\\', '\n', '\x01', '\x1f', '\x7f', '\xc3', '\xa9'};
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(rng() % 70, 'x');
+        for (char& c : text) c = rng() % 4 == 0 ? alphabet[rng() % sizeof alphabet] : static_cast<char>('a' + rng() % 26);
+        const std::string expected = model(text);
+        ASSERT_EQ(string_text(text), expected);
+        ASSERT_EQ(to_json(JsonValue::string(text)), expected);
+        ASSERT_EQ(tessel::json::read_json(expected).as_string(), text);
+    }
 }
 
 TEST(JsonWriter, ArraysAndObjectsInOrder) {
