@@ -128,6 +128,10 @@ private:
     // allocated once at their final size; longer ones (data arrays) then grow
     // on their own, which spares the stack a large copy of them.
     static constexpr std::size_t kLargeArray = 256;
+    // Arrays of up to this many numbers are read without the shared stack.
+    static constexpr std::size_t kShortNumbers = 8;
+
+    static constexpr bool starts_number(char c) noexcept { return c == '-' || is_digit(c); }
 
     // Reports an error positioned after the bytes before `consumed_end`: the
     // line of the last consumed byte and the count of consumed bytes on it.
@@ -227,16 +231,28 @@ private:
         const std::size_t base = pending_.size();
         const char* const first_element = p_;
         JsonArray large;  // takes over once the array outgrows its share of the stack
-        for (;;) {
-            if (large.empty()) {
-                read_element(pending_);
-                if (pending_.size() - base == kLargeArray) {
-                    large.reserve(large_array_estimate(first_element));
-                    take_pending(base, large);
+        if (starts_number(*p_)) {
+            // Short arrays of numbers written compactly, the points and cells
+            // of chart data, are read into place and allocated once; anything
+            // else continues below with the numbers read so far.
+            JsonValue numbers[kShortNumbers];
+            std::size_t count = 0;
+            for (;;) {
+                read_number(numbers[count++]);
+                if (p_ != end_ && *p_ == ']') {
+                    ++p_;
+                    ++depth_;
+                    return JsonValue::array(
+                        JsonArray(std::make_move_iterator(numbers), std::make_move_iterator(numbers + count)));
                 }
-            } else {
-                read_element(large);
+                if (count == kShortNumbers || end_ - p_ < 2 || *p_ != ',' || !starts_number(p_[1])) break;
+                ++p_;
             }
+            for (std::size_t i = 0; i < count; ++i) pending_.push_back(std::move(numbers[i]));
+        } else {
+            read_element(pending_);
+        }
+        for (;;) {
             if (p_ != end_ && *p_ == ',') {  // the common, compact case
                 ++p_;
             } else {
@@ -249,6 +265,15 @@ private:
             skip_whitespace();
             if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
             if (*p_ == ']') fail_at(ReadErrorReason::TrailingComma, p_);
+            if (large.empty()) {
+                read_element(pending_);
+                if (pending_.size() - base == kLargeArray) {
+                    large.reserve(large_array_estimate(first_element));
+                    take_pending(base, large);
+                }
+            } else {
+                read_element(large);
+            }
         }
         ++p_;
         ++depth_;
@@ -273,7 +298,7 @@ private:
     // Reads one array element (p_ at its first byte) onto the end of `into`.
     void read_element(std::vector<JsonValue>& into) {
         const char c = *p_;
-        if (c == '-' || is_digit(c)) {
+        if (starts_number(c)) {
             // Numbers, the bulk of data arrays, skip the general dispatch.
             into.emplace_back();
             read_number(into.back());

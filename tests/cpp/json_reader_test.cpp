@@ -263,6 +263,24 @@ TEST(JsonReader, LongArraysWhoseFirstElementsMislead) {
     EXPECT_LT(inner.capacity(), 2 * inner.size());
 }
 
+// Short arrays of numbers are read on their own path, which hands over to the
+// general one at the ninth number, at whitespace or at any other element.
+TEST(JsonReader, ShortNumberArraysInEveryForm) {
+    for (const std::string text : {"[1]", "[-1,2.5,0]", "[1,2,3,4,5,6,7,8]", "[1,2,3,4,5,6,7,8,9]",
+                                   "[1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17]", "[1,\"a\"]", "[1,[2]]",
+                                   "[1,{}]", "[0.5,null,true]", "[[1,2],[3,4]]"}) {
+        EXPECT_EQ(round_trip(text), text);
+    }
+    EXPECT_EQ(round_trip("[1 , 2 ,3 ]"), "[1,2,3]");
+    EXPECT_EQ(round_trip("[ 1,\n2]"), "[1,2]");
+    EXPECT_EQ(error_text("[1,2"), "EOF while parsing a list at line 1 column 4");
+    EXPECT_EQ(error_text("[1,2,"), "EOF while parsing a value at line 1 column 5");
+    EXPECT_EQ(error_text("[1,2,]"), "trailing comma at line 1 column 6");
+    EXPECT_EQ(error_text("[1,2 3]"), "expected `,` or `]` at line 1 column 6");
+    EXPECT_EQ(error_text("[1,-]"), "invalid number at line 1 column 5");
+    EXPECT_EQ(error_text("[1,2x]"), "expected `,` or `]` at line 1 column 5");
+}
+
 TEST(JsonReader, RepeatedKeysKeepFirstPositionAndLastValue) {
     EXPECT_EQ(round_trip(R"({"b":1,"a":2,"b":3})"), R"({"b":3,"a":2})");
     EXPECT_EQ(round_trip(R"({"a":{"x":1},"a":[2]})"), R"({"a":[2]})");
