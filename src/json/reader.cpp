@@ -165,9 +165,11 @@ private:
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
         switch (*p_) {
             case '[':
-                return read_array();
+                read_array_into(pending_);
+                return take_last_pending();
             case '{':
-                return read_object();
+                read_object_into(pending_);
+                return take_last_pending();
             case '"':
                 ++p_;
                 return JsonValue::string(std::string(read_string()));
@@ -219,14 +221,25 @@ private:
     // The elements of the arrays being read wait on one shared stack, so a
     // short array is allocated once, at its final size. Scalars are made in
     // their place on the stack; only nested containers are moved there.
-    JsonValue read_array() {
+    // Containers are appended to their parent's list of values rather than
+    // returned: a value just stored through a return slot and then copied at
+    // another width stalls the store buffer, once per nested array.
+    JsonValue take_last_pending() {
+        JsonValue value = std::move(pending_.back());
+        pending_.pop_back();
+        return value;
+    }
+
+    template <class Values>
+    void read_array_into(Values& into) {
         enter_container();
         skip_whitespace();
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
         if (*p_ == ']') {
             ++p_;
             ++depth_;
-            return JsonValue::array();
+            into.emplace_back(JsonValue::array());
+            return;
         }
         const std::size_t base = pending_.size();
         const char* const first_element = p_;
@@ -239,14 +252,21 @@ private:
             std::size_t count = 0;
             for (;;) {
                 read_number(numbers[count++]);
+                skip_whitespace();
                 if (p_ != end_ && *p_ == ']') {
                     ++p_;
                     ++depth_;
-                    return JsonValue::array(
-                        JsonArray(std::make_move_iterator(numbers), std::make_move_iterator(numbers + count)));
+                    into.emplace_back(JsonValue::array(
+                        JsonArray(std::make_move_iterator(numbers), std::make_move_iterator(numbers + count))));
+                    return;
                 }
-                if (count == kShortNumbers || end_ - p_ < 2 || *p_ != ',' || !starts_number(p_[1])) break;
-                ++p_;
+                if (count == kShortNumbers || p_ == end_ || *p_ != ',') break;
+                const char* const comma = p_++;
+                skip_whitespace();
+                if (p_ == end_ || !starts_number(*p_)) {
+                    p_ = comma;  // the general loop reports or continues from the comma
+                    break;
+                }
             }
             for (std::size_t i = 0; i < count; ++i) pending_.push_back(std::move(numbers[i]));
         } else {
@@ -283,7 +303,7 @@ private:
         } else if (large.capacity() / 2 > large.size()) {
             large.shrink_to_fit();  // the estimate ran well past this array's end
         }
-        return JsonValue::array(std::move(large));
+        into.emplace_back(JsonValue::array(std::move(large)));
     }
 
     // Room for a large array, guessed from the bytes its first elements took
@@ -303,8 +323,11 @@ private:
             into.emplace_back();
             read_number(into.back());
         } else if (c == '[' || c == '{') {
-            JsonValue nested = c == '[' ? read_array() : read_object();
-            into.push_back(std::move(nested));
+            if (c == '[') {
+                read_array_into(into);
+            } else {
+                read_object_into(into);
+            }
         } else {
             into.push_back(read_value());
         }
@@ -318,14 +341,16 @@ private:
 
     // Members wait on a shared stack too; each object is allocated once and
     // settles repeated keys when it is made (first position, last value).
-    JsonValue read_object() {
+    template <class Values>
+    void read_object_into(Values& into) {
         enter_container();
         skip_whitespace();
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
         if (*p_ == '}') {
             ++p_;
             ++depth_;
-            return JsonValue::object();
+            into.emplace_back(JsonValue::object());
+            return;
         }
         const std::size_t base = pending_members_.size();
         for (;;) {
@@ -341,8 +366,21 @@ private:
             if (*p_ != ':') fail_at(ReadErrorReason::ExpectedColon, p_);
             ++p_;
             skip_whitespace();
-            JsonValue value = read_value();
-            pending_members_[index].value = std::move(value);
+            // Numbers go straight to their place; containers through the stack.
+            const char c = p_ != end_ ? *p_ : '\0';
+            if (starts_number(c)) {
+                read_number(pending_members_[index].value);
+            } else if (c == '[' || c == '{') {
+                if (c == '[') {
+                    read_array_into(pending_);
+                } else {
+                    read_object_into(pending_);
+                }
+                pending_members_[index].value = take_last_pending();
+            } else {
+                JsonValue value = read_value();
+                pending_members_[index].value = std::move(value);
+            }
             skip_whitespace();
             if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
             if (*p_ == '}') break;
@@ -358,7 +396,7 @@ private:
         std::vector<JsonMember> members(std::make_move_iterator(first),
                                         std::make_move_iterator(pending_members_.end()));
         pending_members_.erase(first, pending_members_.end());
-        return JsonValue::object(JsonObject::from_members(std::move(members)));
+        into.emplace_back(JsonValue::object(JsonObject::from_members(std::move(members))));
     }
 
     // Reads string content after the opening quote, through the closing quote.

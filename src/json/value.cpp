@@ -336,13 +336,6 @@ JsonValue JsonValue::string(std::string s) noexcept {
     return v;
 }
 
-JsonValue JsonValue::array(JsonArray a) noexcept {
-    JsonValue v;
-    new (&v.array_) JsonArray(std::move(a));
-    v.kind_ = Kind::Array;
-    return v;
-}
-
 JsonValue JsonValue::object(JsonObject o) noexcept {
     JsonValue v;
     new (&v.object_) JsonObject(std::move(o));

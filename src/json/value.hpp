@@ -162,7 +162,14 @@ public:
         return v;
     }
     static JsonValue string(std::string s) noexcept;
-    static JsonValue array(JsonArray a = {}) noexcept;
+    // Inline, so that a container made just before is not stored, then
+    // reloaded at a different width (which stalls the store buffer).
+    static JsonValue array(JsonArray a = {}) noexcept {
+        JsonValue v;
+        new (&v.array_) JsonArray(std::move(a));
+        v.kind_ = Kind::Array;
+        return v;
+    }
     static JsonValue object(JsonObject o = {}) noexcept;
 
     Kind kind() const noexcept { return kind_; }
