@@ -172,7 +172,7 @@ private:
                 return take_last_pending();
             case '"':
                 ++p_;
-                return JsonValue::string(std::string(read_string()));
+                return JsonValue::string(read_string());
             case 'n':
                 ++p_;
                 expect_word("ull");
@@ -328,6 +328,10 @@ private:
             } else {
                 read_object_into(into);
             }
+        } else if (c == '"') {
+            ++p_;
+            JsonValue& slot = into.emplace_back();  // made in place, not moved
+            new (&slot) JsonValue(JsonValue::string(read_string()));
         } else {
             into.push_back(read_value());
         }
@@ -377,6 +381,10 @@ private:
                     read_object_into(pending_);
                 }
                 pending_members_[index].value = take_last_pending();
+            } else if (c == '"') {
+                ++p_;
+                JsonValue& slot = pending_members_[index].value;  // null: nothing to drop
+                new (&slot) JsonValue(JsonValue::string(read_string()));
             } else {
                 JsonValue value = read_value();
                 pending_members_[index].value = std::move(value);
@@ -392,11 +400,11 @@ private:
         }
         ++p_;
         ++depth_;
-        const auto first = pending_members_.begin() + static_cast<std::ptrdiff_t>(base);
-        std::vector<JsonMember> members(std::make_move_iterator(first),
-                                        std::make_move_iterator(pending_members_.end()));
-        pending_members_.erase(first, pending_members_.end());
-        into.emplace_back(JsonValue::object(JsonObject::from_members(std::move(members))));
+        // Made in its place: the members stack is not `into`.
+        JsonValue& object = into.emplace_back(JsonValue::object());
+        object.as_object().assign_members(pending_members_.data() + base,
+                                          pending_members_.data() + pending_members_.size());
+        pending_members_.resize(base);
     }
 
     // Reads string content after the opening quote, through the closing quote.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <stdexcept>
 
 #include "common/errors.hpp"
 
@@ -28,6 +29,30 @@ std::string_view kind_name(Kind kind) noexcept {
             return "object";
     }
     return "null";
+}
+
+// ---------------------------------------------------------------------------
+// JsonString
+
+void JsonString::assign_external(std::string_view text) {
+    if (text.size() > kLengthMask) throw std::length_error("JSON string too long");
+    char* const buffer = new char[text.size()];
+    std::memcpy(buffer, text.data(), text.size());
+    std::memcpy(bytes_, &buffer, sizeof buffer);
+    const std::uint64_t word = static_cast<std::uint64_t>(text.size()) | (std::uint64_t{kExternal} << 56);
+    std::memcpy(bytes_ + 8, &word, sizeof word);
+}
+
+JsonString& JsonString::operator=(const JsonString& other) {
+    if (this != &other) *this = JsonString(other.view());
+    return *this;
+}
+
+JsonString& JsonString::operator+=(std::string_view more) {
+    std::string joined(view());
+    joined += more;
+    *this = JsonString(joined);
+    return *this;
 }
 
 // ---------------------------------------------------------------------------
@@ -170,23 +195,28 @@ void JsonObject::reserve(std::size_t capacity) {
 
 JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
     JsonObject object;
-    object.members_ = std::move(members);
-    if (object.members_.size() > kLinearScanLimit) {
-        object.index_ = std::make_unique<detail::KeyIndex>(object.members_.size());
+    object.assign_members(members.data(), members.data() + members.size());
+    return object;
+}
+
+void JsonObject::assign_members(JsonMember* first, JsonMember* last) {
+    members_.clear();
+    index_.reset();
+    members_.reserve(static_cast<std::size_t>(last - first));
+    for (JsonMember* it = first; it != last; ++it) members_.push_back(std::move(*it));
+    if (members_.size() > kLinearScanLimit) {
+        index_ = std::make_unique<detail::KeyIndex>(members_.size());
         bool distinct = true;
-        for (std::size_t i = 0; i < object.members_.size() && distinct; ++i) {
-            distinct = object.index_->add_if_new(object.members_, i);
-        }
-        if (distinct) return object;
-    } else if (!object.has_repeated_key()) {
-        return object;
+        for (std::size_t i = 0; i < members_.size() && distinct; ++i) distinct = index_->add_if_new(members_, i);
+        if (distinct) return;
+    } else if (!has_repeated_key()) {
+        return;
     }
     // Some key repeats (rare): insert one by one.
-    std::vector<JsonMember> given = std::move(object.members_);
-    object.members_.clear();
-    object.index_.reset();
-    for (JsonMember& member : given) object.insert_or_assign(member.key, std::move(member.value));
-    return object;
+    std::vector<JsonMember> given = std::move(members_);
+    members_.clear();
+    index_.reset();
+    for (JsonMember& member : given) insert_or_assign(member.key, std::move(member.value));
 }
 
 // For objects small enough to scan. A 64-bit mask of cheap key signatures
@@ -194,7 +224,7 @@ JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
 bool JsonObject::has_repeated_key() const {
     std::uint64_t seen = 0;
     for (std::size_t i = 0; i < members_.size(); ++i) {
-        const std::string& key = members_[i].key;
+        const std::string_view key = members_[i].key;
         const std::size_t signature =
             key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
         const std::uint64_t bit = std::uint64_t{1} << (signature % 64);
@@ -231,7 +261,7 @@ JsonValue& JsonObject::append(std::string_view key, JsonValue&& value) {
     // Objects built member by member hold a handful of them: start with room
     // for eight rather than regrowing from one.
     if (members_.size() == members_.capacity()) members_.reserve(std::max<std::size_t>(8, 2 * members_.size()));
-    members_.push_back(JsonMember{std::string(key), std::move(value)});
+    members_.push_back(JsonMember{JsonString(key), std::move(value)});
     if (index_) {
         index_->add(members_.back().key, members_.size() - 1);
     } else if (members_.size() > kLinearScanLimit) {
@@ -278,7 +308,7 @@ bool operator==(const JsonObject& a, const JsonObject& b) {
 void JsonValue::destroy_heap() noexcept {
     switch (kind_) {
         case Kind::String:
-            string_.~basic_string();
+            string_.~JsonString();
             break;
         case Kind::Array:
             array_.~JsonArray();
@@ -299,7 +329,7 @@ void JsonValue::move_object_from(JsonValue& other) noexcept {
 JsonValue::JsonValue(const JsonValue& other) : kind_(other.kind_) {
     switch (kind_) {
         case Kind::String:
-            new (&string_) std::string(other.string_);
+            new (&string_) JsonString(other.string_);
             break;
         case Kind::Array:
             new (&array_) JsonArray(other.array_);
@@ -329,17 +359,10 @@ JsonValue& JsonValue::move_assign_heap(JsonValue& other) noexcept {
     return *this;
 }
 
-JsonValue JsonValue::string(std::string s) noexcept {
+JsonValue JsonValue::string(JsonString s) noexcept {
     JsonValue v;
-    new (&v.string_) std::string(std::move(s));
+    new (&v.string_) JsonString(std::move(s));
     v.kind_ = Kind::String;
-    return v;
-}
-
-JsonValue JsonValue::object(JsonObject o) noexcept {
-    JsonValue v;
-    new (&v.object_) JsonObject(std::move(o));
-    v.kind_ = Kind::Object;
     return v;
 }
 

@@ -6,14 +6,17 @@
 // find them by key through a hash index once they are large enough for it to
 // pay (small objects are scanned). Numbers keep their kind: an unsigned
 // integer, a negative integer or a finite double; the kind decides the text
-// form written by the writer.
+// form written by the writer. Strings and member keys are JsonStrings:
+// text of up to 15 bytes is kept in the value itself.
 //
 // Recursion: copying, comparing and destroying a value recurse once per level
 // of nesting. Trees read from text are at most 127 levels deep (the reader's
 // depth budget) and the documents the module builds itself are a handful of
 // levels deep, so this recursion is bounded by about 130 frames.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -23,11 +26,91 @@
 
 namespace tessel::json {
 
+static_assert(std::endian::native == std::endian::little, "JsonString keeps its tag in its last byte");
+
 enum class Kind : std::uint8_t { Null, Bool, Unsigned, Negative, Float, String, Array, Object };
 
 // The word that names a kind in messages: "null", "boolean", "number",
 // "string", "array" or "object" (all three number kinds give "number").
 std::string_view kind_name(Kind kind) noexcept;
+
+// UTF-8 text owned by a value or a member key. Up to 15 bytes are kept inline
+// and longer text in a buffer of its own; either way the 16 bytes of the
+// handle relocate bitwise, so moving keys and strings is a plain copy.
+class JsonString {
+public:
+    JsonString() noexcept : bytes_{} {}
+    explicit JsonString(std::string_view text) : bytes_{} { assign_to_empty(text); }
+    JsonString(const JsonString& other) : JsonString(other.view()) {}
+    JsonString(JsonString&& other) noexcept {
+        std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+        other.set_empty();
+    }
+    JsonString& operator=(const JsonString& other);
+    JsonString& operator=(JsonString&& other) noexcept {
+        if (this != &other) {
+            release();
+            std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+            other.set_empty();
+        }
+        return *this;
+    }
+    ~JsonString() { release(); }
+
+    std::string_view view() const noexcept {
+        if (bytes_[15] <= kInlineBytes) return {reinterpret_cast<const char*>(bytes_), bytes_[15]};
+        return {external_data(), static_cast<std::size_t>(external_word() & kLengthMask)};
+    }
+    operator std::string_view() const noexcept { return view(); }
+    const char* data() const noexcept { return view().data(); }
+    std::size_t size() const noexcept { return view().size(); }
+    bool empty() const noexcept { return size() == 0; }
+    std::string str() const { return std::string(view()); }
+
+    JsonString& operator+=(std::string_view more);
+
+    // Replaces the text in place (no temporary is made and copied, which
+    // the reader would otherwise do once per key).
+    void assign(std::string_view text) {
+        release();
+        set_empty();
+        assign_to_empty(text);
+    }
+
+    friend bool operator==(const JsonString& a, const JsonString& b) noexcept { return a.view() == b.view(); }
+    friend bool operator==(const JsonString& a, std::string_view b) noexcept { return a.view() == b; }
+
+private:
+    static constexpr unsigned char kInlineBytes = 15;
+    static constexpr unsigned char kExternal = 0xFF;
+    static constexpr std::uint64_t kLengthMask = (std::uint64_t{1} << 56) - 1;
+
+    void set_empty() noexcept { std::memset(bytes_, 0, sizeof bytes_); }
+    // Short text inline here, long text through the out-of-line path.
+    void assign_to_empty(std::string_view text) {
+        if (text.size() > kInlineBytes) return assign_external(text);
+        if (!text.empty()) std::memcpy(bytes_, text.data(), text.size());
+        bytes_[15] = static_cast<unsigned char>(text.size());
+    }
+    void assign_external(std::string_view text);
+    const char* external_data() const noexcept {
+        const char* p;
+        std::memcpy(&p, bytes_, sizeof p);
+        return p;
+    }
+    std::uint64_t external_word() const noexcept {
+        std::uint64_t w;
+        std::memcpy(&w, bytes_ + 8, sizeof w);
+        return w;
+    }
+    void release() noexcept {
+        if (bytes_[15] == kExternal) delete[] external_data();
+    }
+
+    // Inline: bytes 0-14 hold the text, byte 15 its length. External: bytes
+    // 0-7 the buffer, bytes 8-14 the length, byte 15 kExternal.
+    alignas(8) unsigned char bytes_[16];
+};
 
 class JsonValue;
 using JsonArray = std::vector<JsonValue>;
@@ -54,6 +137,9 @@ public:
     // position and takes its last value, as if each member were given to
     // insert_or_assign in turn.
     static JsonObject from_members(std::vector<JsonMember> members);
+    // Replaces the members with those of [first, last), moved from there, by
+    // the same rule.
+    void assign_members(JsonMember* first, JsonMember* last);
 
     std::size_t size() const noexcept;
     bool empty() const noexcept;
@@ -104,8 +190,8 @@ public:
     JsonValue(JsonValue&& other) noexcept : kind_(other.kind_) {
         switch (kind_) {
             case Kind::String:
-                new (&string_) std::string(std::move(other.string_));
-                other.string_.~basic_string();
+                new (&string_) JsonString(std::move(other.string_));
+                other.string_.~JsonString();
                 break;
             case Kind::Array:
                 new (&array_) JsonArray(std::move(other.array_));
@@ -161,7 +247,13 @@ public:
         }
         return v;
     }
-    static JsonValue string(std::string s) noexcept;
+    static JsonValue string(std::string_view s) {
+        JsonValue v;
+        new (&v.string_) JsonString(s);
+        v.kind_ = Kind::String;
+        return v;
+    }
+    static JsonValue string(JsonString s) noexcept;
     // Inline, so that a container made just before is not stored, then
     // reloaded at a different width (which stalls the store buffer).
     static JsonValue array(JsonArray a = {}) noexcept {
@@ -170,7 +262,12 @@ public:
         v.kind_ = Kind::Array;
         return v;
     }
-    static JsonValue object(JsonObject o = {}) noexcept;
+    static JsonValue object(JsonObject o = {}) noexcept {
+        JsonValue v;
+        new (&v.object_) JsonObject(std::move(o));
+        v.kind_ = Kind::Object;
+        return v;
+    }
 
     Kind kind() const noexcept { return kind_; }
     bool is_null() const noexcept { return kind_ == Kind::Null; }
@@ -202,11 +299,11 @@ public:
     }
     // Any number kind, converted to the nearest double.
     double number_as_double() const;
-    const std::string& as_string() const {
+    const JsonString& as_string() const {
         if (kind_ != Kind::String) wrong_kind(Kind::String);
         return string_;
     }
-    std::string& as_string() {
+    JsonString& as_string() {
         if (kind_ != Kind::String) wrong_kind(Kind::String);
         return string_;
     }
@@ -253,14 +350,14 @@ private:
         std::uint64_t unsigned_;
         std::int64_t negative_;
         double float_;
-        std::string string_;
+        JsonString string_;
         JsonArray array_;
         JsonObject object_;
     };
 };
 
 struct JsonMember {
-    std::string key;
+    JsonString key;
     JsonValue value;
 
     friend bool operator==(const JsonMember& a, const JsonMember& b) {

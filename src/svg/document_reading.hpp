@@ -11,7 +11,7 @@ namespace tessel::svg {
 
 // The string value of member `key` of `value`, or nullptr when `value` is
 // not an object, lacks the member, or the member is not a string.
-inline const std::string* string_member(const json::JsonValue* value, std::string_view key) {
+inline const json::JsonString* string_member(const json::JsonValue* value, std::string_view key) {
     const json::JsonValue* m = value != nullptr ? value->member(key) : nullptr;
     return m != nullptr && m->is_string() ? &m->as_string() : nullptr;
 }

@@ -58,7 +58,7 @@ void draw_bars(const json::JsonValue& root, const json::JsonArray& series, std::
         const json::JsonValue& s = series[i];
         const json::JsonArray* data = array_member(&s, "data");
         if (data == nullptr) continue;
-        const std::string* series_colour = string_member(s.member("itemStyle"), "color");
+        const json::JsonString* series_colour = string_member(s.member("itemStyle"), "color");
         const std::string_view default_fill = series_colour != nullptr ? std::string_view(*series_colour) : "#111111";
         const double series_shift = bar_width * static_cast<double>(i);
 
@@ -69,7 +69,7 @@ void draw_bars(const json::JsonValue& root, const json::JsonArray& series, std::
             const double x = (offset + (band * static_cast<double>(j) + kPlotLeft)) + series_shift;
             const double bar_height = plot_height * (*v / v_max);
             const double y = baseline - bar_height;
-            const std::string* item_colour = string_member(item.member("itemStyle"), "color");
+            const json::JsonString* item_colour = string_member(item.member("itemStyle"), "color");
 
             out += "<rect x=\"";
             append_two_decimal(x, out);

@@ -74,8 +74,8 @@ struct PointMapping {
 };
 
 std::string_view line_series_colour(const json::JsonValue& s) {
-    if (const std::string* c = string_member(s.member("lineStyle"), "color")) return *c;
-    if (const std::string* c = string_member(s.member("itemStyle"), "color")) return *c;
+    if (const json::JsonString* c = string_member(s.member("lineStyle"), "color")) return *c;
+    if (const json::JsonString* c = string_member(s.member("itemStyle"), "color")) return *c;
     return "#111111";
 }
 
@@ -161,7 +161,7 @@ void draw_line_scatter(const json::JsonArray& series, std::uint32_t width, std::
     for (std::size_t i = 0; i < series.size(); ++i) {
         const json::JsonValue& s = series[i];
         const std::string_view colour = line_series_colour(s);
-        const std::string* type = string_member(&s, "type");
+        const json::JsonString* type = string_member(&s, "type");
         const std::string_view series_type = type != nullptr ? std::string_view(*type) : "line";
         if (scatter_chart || series_type == "scatter") {
             append_circles(gathered.of_series(i), mapping, colour, out);

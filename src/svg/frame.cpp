@@ -16,7 +16,7 @@ std::string_view title_text(const json::JsonValue& root) {
         const json::JsonArray& titles = title->as_array();
         title = titles.empty() ? nullptr : &titles.front();
     }
-    const std::string* text = string_member(title, "text");
+    const json::JsonString* text = string_member(title, "text");
     return text != nullptr ? std::string_view(*text) : std::string_view();
 }
 
@@ -26,8 +26,8 @@ std::uint32_t minus_or_zero(std::uint32_t a, std::uint32_t b) { return a > b ? a
 }  // namespace
 
 FrameSettings frame_settings(const json::JsonValue& root) {
-    const std::string* background = string_member(&root, "backgroundColor");
-    const std::string* text_colour = string_member(root.member("textStyle"), "color");
+    const json::JsonString* background = string_member(&root, "backgroundColor");
+    const json::JsonString* text_colour = string_member(root.member("textStyle"), "color");
     return FrameSettings{
         background != nullptr ? std::string_view(*background) : "white",
         text_colour != nullptr ? std::string_view(*text_colour) : "#111111",

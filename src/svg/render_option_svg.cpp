@@ -20,9 +20,9 @@ json::JsonValue decode_document(std::string_view option_json) {
 
 // Comparison charts have no static picture.
 void refuse_comparison_chart(const json::JsonValue& root) {
-    const std::string* chart_type = string_member(root.member("_meta"), "chartType");
+    const json::JsonString* chart_type = string_member(root.member("_meta"), "chartType");
     if (chart_type != nullptr && *chart_type == "stvd_comparison") {
-        throw ValueError("SVG rendering is not supported for chart type " + *chart_type);
+        throw ValueError("SVG rendering is not supported for chart type " + chart_type->str());
     }
 }
 
@@ -35,7 +35,7 @@ const json::JsonArray& require_series_array(const json::JsonValue& root) {
 // A custom series anywhere refuses the whole picture.
 void refuse_custom_series(const json::JsonArray& series) {
     for (const json::JsonValue& s : series) {
-        const std::string* type = string_member(&s, "type");
+        const json::JsonString* type = string_member(&s, "type");
         if (type != nullptr && *type == "custom") {
             throw ValueError("SVG rendering is not supported for custom series");
         }
@@ -46,7 +46,7 @@ enum class ChartKind { Line, Scatter, Bar, Heatmap };
 
 // Decided by the first series alone; anything unrecognised draws as lines.
 ChartKind chart_kind(const json::JsonArray& series) {
-    const std::string* type = series.empty() ? nullptr : string_member(&series.front(), "type");
+    const json::JsonString* type = series.empty() ? nullptr : string_member(&series.front(), "type");
     if (type == nullptr) return ChartKind::Line;
     if (*type == "heatmap") return ChartKind::Heatmap;
     if (*type == "bar") return ChartKind::Bar;

@@ -17,6 +17,7 @@ namespace {
 using tessel::json::JsonArray;
 using tessel::json::JsonMember;
 using tessel::json::JsonObject;
+using tessel::json::JsonString;
 using tessel::json::JsonValue;
 using tessel::json::Kind;
 using tessel::json::kind_name;
@@ -24,7 +25,7 @@ using tessel::json::to_json;
 
 std::vector<std::string> keys_of(const JsonObject& object) {
     std::vector<std::string> keys;
-    for (const JsonMember& member : object) keys.push_back(member.key);
+    for (const JsonMember& member : object) keys.push_back(member.key.str());
     return keys;
 }
 
@@ -157,11 +158,11 @@ TEST(JsonObject, FromMembersSettlesRepeatedKeys) {
     for (const int size : {3, 40}) {  // scanned and indexed objects
         std::vector<JsonMember> members;
         for (int i = 0; i < size; ++i) {
-            members.push_back({"k" + std::to_string(i), JsonValue::from_signed(i)});
+            members.push_back({JsonString("k" + std::to_string(i)), JsonValue::from_signed(i)});
         }
-        members.push_back({"k1", JsonValue::string("last")});
-        members.push_back({"new", JsonValue()});
-        members.push_back({"k0", JsonValue::boolean(false)});
+        members.push_back({JsonString("k1"), JsonValue::string("last")});
+        members.push_back({JsonString("new"), JsonValue()});
+        members.push_back({JsonString("k0"), JsonValue::boolean(false)});
         const JsonObject object = JsonObject::from_members(std::move(members));
         ASSERT_EQ(object.size(), static_cast<std::size_t>(size) + 1);
         EXPECT_EQ(object.begin()[0].key, "k0");
@@ -243,6 +244,35 @@ TEST(JsonValue, CopyIsDeepAndIndependent) {
     copy.as_object().find("items")->as_array()[1].as_string() += "!";
     EXPECT_EQ(to_json(original), R"({"items":[{"n":1},"text"]})");
     EXPECT_EQ(to_json(copy), R"({"items":[{"n":null},"text!"]})");
+}
+
+// Text up to 15 bytes lives inside the handle, longer text in a buffer: the
+// two forms must hold any bytes, compare and copy alike, and move as a plain
+// copy that leaves the source empty.
+TEST(JsonString, InlineAndBufferedTextBehaveAlike) {
+    for (const std::size_t n : {0u, 1u, 14u, 15u, 16u, 17u, 100u, 5000u}) {
+        std::string text(n, 'a');
+        for (std::size_t i = 0; i < n; ++i) text[i] = static_cast<char>(i % 7 == 3 ? '\0' : 'a' + i % 26);
+        const JsonString s(text);
+        EXPECT_EQ(s.size(), n);
+        EXPECT_EQ(s.view(), text);
+        EXPECT_EQ(s.str(), text);
+        JsonString copy = s;
+        EXPECT_TRUE(copy == s);
+        JsonString moved = std::move(copy);
+        EXPECT_EQ(moved.view(), text);
+        EXPECT_TRUE(copy.empty());  // NOLINT: the moved-from state is specified
+        JsonString assigned("x");
+        assigned = moved;
+        EXPECT_EQ(assigned.view(), text);
+        assigned.assign("short");
+        EXPECT_EQ(assigned.view(), "short");
+        assigned.assign(text);
+        EXPECT_EQ(assigned.view(), text);
+        assigned += "!";
+        EXPECT_EQ(assigned.view(), text + "!");
+        EXPECT_FALSE(assigned == s);
+    }
 }
 
 TEST(JsonValue, MoveLeavesNull) {
