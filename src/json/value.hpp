@@ -69,6 +69,10 @@ public:
 
     JsonString& operator+=(std::string_view more);
 
+    // The 16 bytes that hold inline text (its length in the last), which may
+    // be loaded whole; nullptr for text in a buffer.
+    const unsigned char* inline_block() const noexcept { return bytes_[15] <= kInlineBytes ? bytes_ : nullptr; }
+
     // Replaces the text in place (no temporary is made and copied, which
     // the reader would otherwise do once per key).
     void assign(std::string_view text) {

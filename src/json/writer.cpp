@@ -185,6 +185,26 @@ public:
         return std::to_chars(p, p + 20, u).ptr;
     }
 
+    // Inline text, nearly every key and short value, is checked and copied as
+    // one 16-byte block.
+    void string(const JsonString& text) {
+#if defined(__SSE2__)
+        if (const unsigned char* block = text.inline_block()) {
+            const unsigned length = block[15];
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+            if ((string_stop_mask(bytes) & ((1u << length) - 1)) == 0) {
+                char* const p = room(18);
+                *p = '"';
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), bytes);
+                p[1 + length] = '"';
+                advance_to(p + 2 + length);
+                return;
+            }
+        }
+#endif
+        string(text.view());
+    }
+
     // Bytes that need no escape are copied straight into room reserved for
     // the whole string; only an escape takes the slow path.
     void string(std::string_view text) {
