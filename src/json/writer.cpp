@@ -56,7 +56,10 @@ public:
     }
     void advance_to(char* end) noexcept { cursor_ = end; }
 
-    void put(char c) { *room(1) = c, ++cursor_; }
+    void put(char c) {
+        *room(1) = c;
+        ++cursor_;
+    }
     void put(const char* bytes, std::size_t n) {
         std::memcpy(room(n), bytes, n);
         cursor_ += n;
