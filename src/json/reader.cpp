@@ -161,30 +161,45 @@ private:
         }
     }
 
+    // The one value of the document (or of nothing else), through the stack.
     JsonValue read_value() {
+        read_element(pending_);
+        return take_last_pending();
+    }
+
+    // Reads any value (p_ at its first byte, or at the end) onto the end of
+    // `into`: arrays and objects append themselves, anything else is made in
+    // a new null slot.
+    void read_element(JsonArray& into) {
+        if (p_ != end_ && *p_ == '[') return read_array_into(into);
+        if (p_ != end_ && *p_ == '{') return read_object_into(into);
+        read_scalar(into.emplace_back());
+    }
+
+    // Reads a value that is neither an array nor an object into `slot`, which
+    // is null, in its place: a string made elsewhere and copied in would be
+    // stored and reloaded at different widths (a store-buffer stall).
+    void read_scalar(JsonValue& slot) {
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
         switch (*p_) {
-            case '[':
-                read_array_into(pending_);
-                return take_last_pending();
-            case '{':
-                read_object_into(pending_);
-                return take_last_pending();
             case '"':
                 ++p_;
-                return JsonValue::string(read_string());
+                new (&slot) JsonValue(JsonValue::string(read_string()));
+                return;
             case 'n':
                 ++p_;
                 expect_word("ull");
-                return JsonValue();
+                return;
             case 't':
                 ++p_;
                 expect_word("rue");
-                return JsonValue::boolean(true);
+                slot = JsonValue::boolean(true);
+                return;
             case 'f':
                 ++p_;
                 expect_word("alse");
-                return JsonValue::boolean(false);
+                slot = JsonValue::boolean(false);
+                return;
             case '-':
             case '0':
             case '1':
@@ -195,11 +210,9 @@ private:
             case '6':
             case '7':
             case '8':
-            case '9': {
-                JsonValue number;
-                read_number(number);
-                return number;
-            }
+            case '9':
+                read_number(slot);
+                return;
             default:
                 fail_at(ReadErrorReason::ExpectedValue, p_);
         }
@@ -230,8 +243,7 @@ private:
         return value;
     }
 
-    template <class Values>
-    void read_array_into(Values& into) {
+    void read_array_into(JsonArray& into) {
         enter_container();
         skip_whitespace();
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
@@ -315,28 +327,6 @@ private:
         return kLargeArray + left / (used / kLargeArray + 1) + kLargeArray / 4;
     }
 
-    // Reads one array element (p_ at its first byte) onto the end of `into`.
-    void read_element(std::vector<JsonValue>& into) {
-        const char c = *p_;
-        if (starts_number(c)) {
-            // Numbers, the bulk of data arrays, skip the general dispatch.
-            into.emplace_back();
-            read_number(into.back());
-        } else if (c == '[' || c == '{') {
-            if (c == '[') {
-                read_array_into(into);
-            } else {
-                read_object_into(into);
-            }
-        } else if (c == '"') {
-            ++p_;
-            JsonValue& slot = into.emplace_back();  // made in place, not moved
-            new (&slot) JsonValue(JsonValue::string(read_string()));
-        } else {
-            into.push_back(read_value());
-        }
-    }
-
     // Moves the pending values from `base` on to the end of `into`.
     void take_pending(std::size_t base, JsonArray& into) {
         for (std::size_t i = base; i < pending_.size(); ++i) into.emplace_back(std::move(pending_[i]));
@@ -345,8 +335,7 @@ private:
 
     // Members wait on a shared stack too; each object is allocated once and
     // settles repeated keys when it is made (first position, last value).
-    template <class Values>
-    void read_object_into(Values& into) {
+    void read_object_into(JsonArray& into) {
         enter_container();
         skip_whitespace();
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
@@ -370,24 +359,12 @@ private:
             if (*p_ != ':') fail_at(ReadErrorReason::ExpectedColon, p_);
             ++p_;
             skip_whitespace();
-            // Numbers go straight to their place; containers through the stack.
-            const char c = p_ != end_ ? *p_ : '\0';
-            if (starts_number(c)) {
-                read_number(pending_members_[index].value);
-            } else if (c == '[' || c == '{') {
-                if (c == '[') {
-                    read_array_into(pending_);
-                } else {
-                    read_object_into(pending_);
-                }
+            // Containers come through the stack; anything else is made in place.
+            if (p_ != end_ && (*p_ == '[' || *p_ == '{')) {
+                read_element(pending_);
                 pending_members_[index].value = take_last_pending();
-            } else if (c == '"') {
-                ++p_;
-                JsonValue& slot = pending_members_[index].value;  // null: nothing to drop
-                new (&slot) JsonValue(JsonValue::string(read_string()));
             } else {
-                JsonValue value = read_value();
-                pending_members_[index].value = std::move(value);
+                read_scalar(pending_members_[index].value);
             }
             skip_whitespace();
             if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);

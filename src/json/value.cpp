@@ -359,13 +359,6 @@ JsonValue& JsonValue::move_assign_heap(JsonValue& other) noexcept {
     return *this;
 }
 
-JsonValue JsonValue::string(JsonString s) noexcept {
-    JsonValue v;
-    new (&v.string_) JsonString(std::move(s));
-    v.kind_ = Kind::String;
-    return v;
-}
-
 namespace {
 
 // Finer than kind_name: the three number kinds apart.

@@ -257,7 +257,6 @@ public:
         v.kind_ = Kind::String;
         return v;
     }
-    static JsonValue string(JsonString s) noexcept;
     // Inline, so that a container made just before is not stored, then
     // reloaded at a different width (which stalls the store buffer).
     static JsonValue array(JsonArray a = {}) noexcept {
@@ -286,45 +285,45 @@ public:
     // The typed accessors require the matching kind; on any other kind they
     // throw tessel::InternalFailure.
     bool as_bool() const {
-        if (kind_ != Kind::Bool) wrong_kind(Kind::Bool);
+        require(Kind::Bool);
         return bool_;
     }
     std::uint64_t as_unsigned() const {
-        if (kind_ != Kind::Unsigned) wrong_kind(Kind::Unsigned);
+        require(Kind::Unsigned);
         return unsigned_;
     }
     std::int64_t as_negative() const {
-        if (kind_ != Kind::Negative) wrong_kind(Kind::Negative);
+        require(Kind::Negative);
         return negative_;
     }
     double as_float() const {
-        if (kind_ != Kind::Float) wrong_kind(Kind::Float);
+        require(Kind::Float);
         return float_;
     }
     // Any number kind, converted to the nearest double.
     double number_as_double() const;
     const JsonString& as_string() const {
-        if (kind_ != Kind::String) wrong_kind(Kind::String);
+        require(Kind::String);
         return string_;
     }
     JsonString& as_string() {
-        if (kind_ != Kind::String) wrong_kind(Kind::String);
+        require(Kind::String);
         return string_;
     }
     JsonArray& as_array() {
-        if (kind_ != Kind::Array) wrong_kind(Kind::Array);
+        require(Kind::Array);
         return array_;
     }
     const JsonArray& as_array() const {
-        if (kind_ != Kind::Array) wrong_kind(Kind::Array);
+        require(Kind::Array);
         return array_;
     }
     JsonObject& as_object() {
-        if (kind_ != Kind::Object) wrong_kind(Kind::Object);
+        require(Kind::Object);
         return object_;
     }
     const JsonObject& as_object() const {
-        if (kind_ != Kind::Object) wrong_kind(Kind::Object);
+        require(Kind::Object);
         return object_;
     }
 
@@ -345,6 +344,9 @@ private:
     // (out of line: the key index is not complete here).
     void move_object_from(JsonValue& other) noexcept;
     JsonValue& move_assign_heap(JsonValue& other) noexcept;
+    void require(Kind wanted) const {
+        if (kind_ != wanted) wrong_kind(wanted);
+    }
     [[noreturn]] void wrong_kind(Kind wanted) const;
     [[noreturn]] void wrong_kind(std::string_view wanted) const;
 

@@ -64,7 +64,6 @@ public:
         std::memcpy(room(n), bytes, n);
         cursor_ += n;
     }
-    void put(std::string_view text) { put(text.data(), text.size()); }
 
     // Recursion: one level per nested array or object. Values read from text
     // are at most 127 levels deep and the module's own documents a handful, so

@@ -264,7 +264,7 @@ TEST(JsonReader, LongArraysWhoseFirstElementsMislead) {
 }
 
 // Short arrays of numbers are read on their own path, which hands over to the
-// general one at the ninth number, at whitespace or at any other element.
+// general one at the ninth number or at any other element.
 TEST(JsonReader, ShortNumberArraysInEveryForm) {
     for (const std::string text : {"[1]", "[-1,2.5,0]", "[1,2,3,4,5,6,7,8]", "[1,2,3,4,5,6,7,8,9]",
                                    "[1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17]", "[1,\"a\"]", "[1,[2]]",
