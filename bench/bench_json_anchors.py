@@ -18,6 +18,11 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from timing import best_time, print_table  # noqa: E402
 
+try:
+    import orjson
+except ImportError:
+    orjson = None
+
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(REPO, "build", "release")
 DATA = os.path.join(BUILD, "bench_data")
@@ -97,11 +102,7 @@ def anchors(text):
     result = {}
     result["json"] = best_time(
         lambda: json.dumps(json.loads(text), separators=(",", ":"), ensure_ascii=False))
-    try:
-        import orjson
-    except ImportError:
-        print("orjson is not installed (package python3-orjson); skipping that anchor")
-    else:
+    if orjson is not None:
         result["orjson"] = best_time(lambda: orjson.dumps(orjson.loads(text)))
     return result
 
@@ -122,25 +123,42 @@ def ours(paths):
     return times, out
 
 
+# Ours and the anchors take turns, and each keeps its best round: a CPU that
+# slows down for a while then costs both sides alike.
+ROUNDS = 3
+
+
 def main():
+    if orjson is None:
+        print("orjson is not installed (package python3-orjson); skipping that anchor")
     docs = write_documents()
-    our_times, details = ours([path for path, _ in docs.values()])
+    best_ours, best_anchors, details = {}, {}, []
+    for _ in range(ROUNDS):
+        our_times, out = ours([path for path, _ in docs.values()])
+        details.append(out)
+        for name, seconds in our_times.items():
+            best_ours[name] = min(seconds, best_ours.get(name, seconds))
+        for name, (_, text) in docs.items():
+            for anchor, seconds in anchors(text).items():
+                kept = best_anchors.setdefault(name, {})
+                kept[anchor] = min(seconds, kept.get(anchor, seconds))
     rows = []
     for name, (path, text) in docs.items():
-        mine = our_times.get(os.path.basename(path))
+        mine = best_ours.get(os.path.basename(path))
         if mine is None:
             continue
         case = "%s (%d bytes) loads+dumps" % (name, len(text.encode()))
-        rows.append((case, mine, anchors(text)))
+        rows.append((case, mine, best_anchors[name]))
     print_table("JSON read plus write (python %s)" % sys.version.split()[0], rows,
                 ["json", "orjson"])
     # Read alone and write alone (of a tree kept alive) next to the round trip:
     # when the round trip costs more than the two, the difference is the
     # allocator giving the tree's memory back to the system after each call
     # and faulting it in again on the next one.
-    print("C++ timing program:")
-    for line in details.splitlines():
-        print("  " + line)
+    print("C++ timing program, each round:")
+    for out in details:
+        for line in out.splitlines():
+            print("  " + line)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,23 @@
-"""Small helpers shared by the benchmarks: best-of timing and a result table."""
+"""Small helpers shared by the benchmarks: one CPU, best-of timing and a result table."""
+import os
 import time
+
+
+def pin_to_one_cpu():
+    """Keeps this process, and the programs it starts, on one CPU.
+
+    On shared virtual machines one CPU can run markedly slower than the other
+    for minutes at a time; ours and the anchors must not be timed on different
+    ones. Returns the CPU, or None where affinity cannot be set."""
+    try:
+        cpu = min(os.sched_getaffinity(0))
+        os.sched_setaffinity(0, {cpu})
+    except (AttributeError, OSError):
+        return None
+    return cpu
+
+
+pin_to_one_cpu()
 
 
 def best_time(fn, repeat=5, min_time=0.2):

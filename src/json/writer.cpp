@@ -37,6 +37,31 @@ std::size_t escape_text(unsigned char c, char* out) {
     return 2;
 }
 
+// "00" to "99", two bytes each.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// 0 to 999 as text: the digits in the first bytes of each entry (in memory
+// order) and their count in the last, so that one 4-byte store writes any of
+// them and the count moves the cursor, with no branch on the length.
+constexpr std::array<std::uint32_t, 1000> kSmallNumbers = [] {
+    std::array<std::uint32_t, 1000> numbers{};
+    for (std::uint32_t n = 0; n < 1000; ++n) {
+        const std::uint32_t count = n < 10 ? 1 : n < 100 ? 2 : 3;
+        std::uint32_t entry = count << 24;
+        std::uint32_t rest = n;
+        for (std::uint32_t i = count; i-- > 0; rest /= 10) entry |= ('0' + rest % 10) << (8 * i);
+        numbers[n] = entry;
+    }
+    return numbers;
+}();
+
 // Appends to one growable buffer through a raw pointer: the string is kept
 // sized to its capacity while writing and cut to the written length at the
 // end (also when an allocation fails part way).
@@ -152,37 +177,52 @@ public:
         const double scaled = magnitude * 1e4;
         if (!(scaled < 1e15)) return format_json_float(x, p);
         const auto k = static_cast<std::uint64_t>(scaled + 0.5);
-        if (k == 0 || static_cast<double>(k) / 1e4 != magnitude) return format_json_float(x, p);
+        if (k == 0 || !is_nearest_to_ten_thousandths(magnitude, k)) return format_json_float(x, p);
         *p = '-';
         p += std::signbit(x);
         p = unsigned_text(k / 10000, p);
         const auto fraction = static_cast<unsigned>(k % 10000);
-        const char digits[5] = {'.', static_cast<char>('0' + fraction / 1000),
-                                static_cast<char>('0' + fraction / 100 % 10),
-                                static_cast<char>('0' + fraction / 10 % 10),
-                                static_cast<char>('0' + fraction % 10)};
-        std::memcpy(p, digits, sizeof digits);
-        // Trailing zeros go; one fraction digit stays ("2.0").
-        const int zeros = fraction == 0 ? 3 : fraction % 1000 == 0 ? 3 : fraction % 100 == 0 ? 2 : fraction % 10 == 0 ? 1 : 0;
-        return p + 5 - zeros;
+        std::uint32_t digits;  // the four fraction digits, in memory order
+        std::memcpy(&digits, &kDigitPairs[2 * (fraction / 100)], 2);
+        std::memcpy(reinterpret_cast<char*>(&digits) + 2, &kDigitPairs[2 * (fraction % 100)], 2);
+        *p = '.';
+        std::memcpy(p + 1, &digits, sizeof digits);
+        // Trailing zeros go, and one fraction digit stays ("2.0"): the count
+        // kept runs to the last nonzero digit (its byte has 0x80 set here).
+        static_assert(std::endian::native == std::endian::little, "the first digit is the lowest byte");
+        const std::uint32_t nonzero = ((digits - 0x30303030u + 0x7F7F7F7Fu) & 0x80808080u) | 0x80u;
+        return p + 2 + ((31 - std::countl_zero(nonzero)) >> 3);
+    }
+
+    // Whether x, at least 5e-5 and below 1e11, is the double nearest to
+    // k / 10^4, for k below 10^15. Exactly the test RN(k / 1e4) == x, in
+    // integers (a division per float was a quarter of writing chart data):
+    // with x = M * 2^-s, x is nearest iff |M * 10^4 - k * 2^s| < 5000, or
+    // 2500 when k / 10^4 lies below an x that is a power of two (the spacing
+    // halves there). Ties cannot occur: s >= 16, so k * 2^s has more factors
+    // of two than 5000 * (2M + 1) or 2500 * (4M - 1).
+    static bool is_nearest_to_ten_thousandths(double x, std::uint64_t k) noexcept {
+#if defined(__SIZEOF_INT128__)
+        const auto bits = std::bit_cast<std::uint64_t>(x);
+        const std::uint64_t fraction_bits = bits & ((std::uint64_t{1} << 52) - 1);
+        const unsigned shift = 1075 - static_cast<unsigned>(bits >> 52);  // 16 to 67 in this range
+        const unsigned __int128 scaled = static_cast<unsigned __int128>(fraction_bits | (std::uint64_t{1} << 52)) * 10000;
+        const unsigned __int128 target = static_cast<unsigned __int128>(k) << shift;
+        // -5000 < scaled - target < 5000 (or 2500), without a branch on the
+        // sign, which is random: modulo 2^128 the window starts at 0.
+        return scaled - target + 4999 < (fraction_bits == 0 ? 7499u : 9999u);
+#else
+        return static_cast<double>(k) / 1e4 == x;
+#endif
     }
 
     // Small counts and indexes are most of the integers of a document.
+    // (`p` has room for at least 20 bytes.)
     static char* unsigned_text(std::uint64_t u, char* p) noexcept {
-        if (u < 10) {
-            *p = static_cast<char>('0' + u);
-            return p + 1;
-        }
-        if (u < 100) {
-            p[0] = static_cast<char>('0' + u / 10);
-            p[1] = static_cast<char>('0' + u % 10);
-            return p + 2;
-        }
         if (u < 1000) {
-            p[0] = static_cast<char>('0' + u / 100);
-            p[1] = static_cast<char>('0' + u / 10 % 10);
-            p[2] = static_cast<char>('0' + u % 10);
-            return p + 3;
+            const std::uint32_t entry = kSmallNumbers[u];
+            std::memcpy(p, &entry, sizeof entry);
+            return p + (entry >> 24);
         }
         return std::to_chars(p, p + 20, u).ptr;
     }

@@ -104,7 +104,7 @@ TEST(JsonWriter, FloatFormMatchesIndependentReference) {
     const double scales[] = {1, 10, 100, 1000, 10000, 100000, 1e6, 1e7};
     for (int i = 0; i < 400000; ++i) {
         double x;
-        switch (i % 4) {
+        switch (i % 6) {
             case 0: {  // a few decimals, any magnitude up to beyond the short path
                 const double m = static_cast<double>(rng() % 100000000000000ULL >> (rng() % 48));
                 x = m / scales[rng() % 8];
@@ -117,9 +117,21 @@ TEST(JsonWriter, FloatFormMatchesIndependentReference) {
                 x = std::ldexp(1.0, 36) +
                     static_cast<double>(static_cast<std::int64_t>(rng() % 2001) - 1000) / 16;
                 break;
-            default:  // uniform in [0, 1000)
+            case 3:  // uniform in [0, 1000)
                 x = static_cast<double>(rng() >> 11) * 0x1p-53 * 1000;
                 break;
+            case 4: {  // a few decimals moved by a unit or two in the last place: just not the nearest
+                x = static_cast<double>(rng() % 1000000000000000ULL >> (rng() % 50)) / 10000;
+                const int steps = static_cast<int>(rng() % 5) - 2;
+                for (int s = 0; s < std::abs(steps); ++s) x = std::nextafter(x, steps > 0 ? 1e300 : 0.0);
+                break;
+            }
+            default: {  // powers of two and their neighbours, where the spacing of doubles halves
+                x = std::ldexp(1.0, static_cast<int>(rng() % 56) - 16);
+                const int steps = static_cast<int>(rng() % 3) - 1;
+                if (steps != 0) x = std::nextafter(x, steps > 0 ? 1e300 : 0.0);
+                break;
+            }
         }
         if (!std::isfinite(x)) continue;
         if (rng() % 2) x = -x;
