@@ -65,81 +65,105 @@ constexpr std::array<std::uint32_t, 1000> kSmallNumbers = [] {
 // Appends to one growable buffer through a raw pointer: the string is kept
 // sized to its capacity while writing and cut to the written length at the
 // end (also when an allocation fails part way).
+//
+// The cursor is passed to each step and returned from it rather than kept in
+// the writer: a cursor in memory is stored and reloaded at every byte put,
+// and each reload waits for the store before it.
 class Writer {
 public:
     explicit Writer(std::string& out)
-        : out_(out), cursor_(out.data() + out.size()), limit_(cursor_) {}
+        : out_(out), written_(out.size()), limit_(out.data() + out.size()) {}
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
-    ~Writer() { out_.resize(static_cast<std::size_t>(cursor_ - out_.data())); }
+    ~Writer() { out_.resize(written_); }
 
-    // Room for at least n more bytes; returns where they go. The free room is
-    // kept as two pointers so that the hot paths never reload the string.
-    char* room(std::size_t n) {
-        if (static_cast<std::size_t>(limit_ - cursor_) < n) grow(n);
-        return cursor_;
-    }
-    void advance_to(char* end) noexcept { cursor_ = end; }
+    char* start() noexcept { return out_.data() + written_; }
+    void finish(char* p) noexcept { written_ = static_cast<std::size_t>(p - out_.data()); }
 
-    void put(char c) {
-        *room(1) = c;
-        ++cursor_;
+    // Room for at least n more bytes at p; returns where they go.
+    char* room(char* p, std::size_t n) {
+        if (static_cast<std::size_t>(limit_ - p) < n) p = grow(p, n);
+        return p;
     }
-    void put(const char* bytes, std::size_t n) {
-        std::memcpy(room(n), bytes, n);
-        cursor_ += n;
+
+    char* put(char* p, char c) {
+        p = room(p, 1);
+        *p = c;
+        return p + 1;
+    }
+    char* put(char* p, const char* bytes, std::size_t n) {
+        p = room(p, n);
+        std::memcpy(p, bytes, n);
+        return p + n;
     }
 
     // Recursion: one level per nested array or object. Values read from text
     // are at most 127 levels deep and the module's own documents a handful, so
     // the depth stays near that bound.
-    void value(const JsonValue& v) {
+    char* value(const JsonValue& v, char* p) {
         switch (v.kind()) {
             case Kind::String:
-                string(v.as_string());
-                break;
+                return string(v.as_string(), p);
             case Kind::Array:
-                array(v.as_array());
-                break;
+                return array(v.as_array(), p);
             case Kind::Object:
-                object(v.as_object());
-                break;
+                return object(v.as_object(), p);
             default:
-                advance_to(scalar(v, room(kScalarRoom)));
-                break;
+                return scalar(v, room(p, kScalarRoom));
         }
     }
 
     // Elements that are null, booleans or numbers, the bulk of data arrays,
     // are written with their comma into one reservation each.
-    void array(const JsonArray& elements) {
-        put('[');
+    char* array(const JsonArray& elements, char* p) {
+        p = put(p, '[');
         const JsonValue* const first = elements.data();
         const JsonValue* const end = first + elements.size();
         for (const JsonValue* it = first; it != end; ++it) {
             if (it->kind() < Kind::String) {
-                char* p = room(kScalarRoom + 1);
+                p = room(p, kScalarRoom + 1);
                 *p = ',';
-                advance_to(scalar(*it, p + (it != first)));
+                p = scalar(*it, p + (it != first));
             } else {
-                if (it != first) put(',');
-                value(*it);
+                if (it != first) p = put(p, ',');
+                p = value(*it, p);
             }
         }
-        put(']');
+        return put(p, ']');
     }
 
-    void object(const JsonObject& members) {
-        put('{');
+    char* object(const JsonObject& members, char* p) {
+        p = put(p, '{');
         bool first = true;
         for (const JsonMember& member : members) {
-            if (!first) put(',');
+            p = key(member.key, p, !first);
             first = false;
-            string(member.key);
-            put(':');
-            value(member.value);
+            p = value(member.value, p);
         }
-        put('}');
+        return put(p, '}');
+    }
+
+    // A member's key with its colon, after a comma unless it is the first.
+    char* key(const JsonString& text, char* p, bool comma) {
+#if defined(__SSE2__)
+        // Inline keys, nearly all of them, in one reservation.
+        if (const unsigned char* block = text.inline_block()) {
+            const unsigned length = block[15];
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+            if ((string_stop_mask(bytes) & ((1u << length) - 1)) == 0) {
+                p = room(p, 20);
+                *p = ',';
+                p += comma;
+                *p = '"';
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), bytes);
+                std::memcpy(p + 1 + length, "\":", 2);
+                return p + 3 + length;
+            }
+        }
+#endif
+        if (comma) p = put(p, ',');
+        p = string(text.view(), p);
+        return put(p, ':');
     }
 
     // Room for any scalar: a float's working room is the most any needs.
@@ -229,30 +253,29 @@ public:
 
     // Inline text, nearly every key and short value, is checked and copied as
     // one 16-byte block.
-    void string(const JsonString& text) {
+    char* string(const JsonString& text, char* p) {
 #if defined(__SSE2__)
         if (const unsigned char* block = text.inline_block()) {
             const unsigned length = block[15];
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
             if ((string_stop_mask(bytes) & ((1u << length) - 1)) == 0) {
-                char* const p = room(18);
+                p = room(p, 18);
                 *p = '"';
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), bytes);
                 p[1 + length] = '"';
-                advance_to(p + 2 + length);
-                return;
+                return p + 2 + length;
             }
         }
 #endif
-        string(text.view());
+        return string(text.view(), p);
     }
 
     // Bytes that need no escape are copied straight into room reserved for
     // the whole string; only an escape takes the slow path.
-    void string(std::string_view text) {
+    char* string(std::string_view text, char* p) {
         const char* s = text.data();
         const char* const end = s + text.size();
-        char* p = room(text.size() + 2);
+        p = room(p, text.size() + 2);
         *p++ = '"';
         for (;;) {
             // Copy while scanning: blocks of 16 go whole, the last few bytes one by one.
@@ -272,39 +295,38 @@ public:
 #endif
             while (s != end && !kStringStopBytes[static_cast<unsigned char>(*s)]) *p++ = *s++;
             if (s == end) break;
-            advance_to(p);
-            escape(static_cast<unsigned char>(*s++));
-            p = room(static_cast<std::size_t>(end - s) + 1);
+            char escaped[6];
+            p = put(p, escaped, escape_text(static_cast<unsigned char>(*s++), escaped));
+            p = room(p, static_cast<std::size_t>(end - s) + 1);
         }
         *p++ = '"';
-        advance_to(p);
+        return p;
     }
 
 private:
-    void grow(std::size_t n) {
-        const auto length = static_cast<std::size_t>(cursor_ - out_.data());
+    // Out of line: taken once per doubling of the text.
+    [[gnu::noinline]] char* grow(char* p, std::size_t n) {
+        // Recorded first: if the allocation fails, the destructor keeps what
+        // was written so far.
+        finish(p);
         std::size_t size = out_.size() * 2;
         if (size < 128) size = 128;
-        if (size < length + n) size = length + n;
+        if (size < written_ + n) size = written_ + n;
         out_.resize(size);
-        cursor_ = out_.data() + length;
         limit_ = out_.data() + out_.size();
-    }
-
-    void escape(unsigned char c) {
-        char text[6];
-        put(text, escape_text(c, text));
+        return out_.data() + written_;
     }
 
     std::string& out_;
-    char* cursor_;
+    std::size_t written_;  // up to the last grow or finish
     char* limit_;
 };
 
 }  // namespace
 
 void write_json(const JsonValue& value, std::string& out) {
-    Writer(out).value(value);
+    Writer writer(out);
+    writer.finish(writer.value(value, writer.start()));
 }
 
 std::string to_json(const JsonValue& value) {

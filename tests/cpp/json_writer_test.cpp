@@ -161,7 +161,7 @@ TEST(JsonWriter, StringEscapes) {
 
 // Strings are scanned sixteen bytes at a time: an escape must be found at any
 // offset of a block and in the bytes after the last whole block, by both
-// string writers, and read back to the same bytes.
+// string writers and in keys, and read back to the same bytes.
 TEST(JsonWriter, StringEscapesAtEveryOffset) {
     const auto model = [](std::string_view text) {
         std::string out = "\"";
@@ -192,6 +192,15 @@ TEST(JsonWriter, StringEscapesAtEveryOffset) {
         ASSERT_EQ(string_text(text), expected);
         ASSERT_EQ(to_json(JsonValue::string(text)), expected);
         ASSERT_EQ(tessel::json::read_json(expected).as_string(), text);
+        // As keys, first and after another member.
+        JsonObject object;
+        object.insert_or_assign(text, JsonValue());
+        ASSERT_EQ(to_json(JsonValue::object(object)), "{" + expected + ":null}");
+        object.remove_moving_last(text);
+        object.insert_or_assign("k", JsonValue::from_unsigned(1));
+        object.insert_or_assign(text + "!", JsonValue());
+        ASSERT_EQ(to_json(JsonValue::object(object)),
+                  "{\"k\":1," + expected.substr(0, expected.size() - 1) + "!\":null}");
     }
 }
 
