@@ -153,12 +153,14 @@ private:
     // An error found because the text ended.
     [[noreturn]] void fail_eof(ReadErrorReason reason) const { fail(reason, end_); }
 
-    void skip_whitespace() noexcept {
-        while (p_ != end_) {
-            const char c = *p_;
-            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
-            ++p_;
+    void skip_whitespace() noexcept { p_ = skip_whitespace(p_); }
+    const char* skip_whitespace(const char* p) const noexcept {
+        while (p != end_) {
+            const char c = *p;
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') break;
+            ++p;
         }
+        return p;
     }
 
     // The one value of the document (or of nothing else), through the stack.
@@ -211,7 +213,7 @@ private:
             case '7':
             case '8':
             case '9':
-                read_number(slot);
+                p_ = read_number(slot, p_);
                 return;
             default:
                 fail_at(ReadErrorReason::ExpectedValue, p_);
@@ -243,60 +245,64 @@ private:
         return value;
     }
 
+    // The position is kept in a local between the calls that need p_ (see
+    // read_number).
     void read_array_into(JsonArray& into) {
         enter_container();
-        skip_whitespace();
-        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-        if (*p_ == ']') {
-            ++p_;
+        const char* q = skip_whitespace(p_);
+        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+        if (*q == ']') {
+            p_ = q + 1;
             ++depth_;
             into.emplace_back(JsonValue::array());
             return;
         }
         const std::size_t base = pending_.size();
-        const char* const first_element = p_;
+        const char* const first_element = q;
         JsonArray large;  // takes over once the array outgrows its share of the stack
-        if (starts_number(*p_)) {
+        if (starts_number(*q)) {
             // Short arrays of numbers written compactly, the points and cells
             // of chart data, are read into place and allocated once; anything
             // else continues below with the numbers read so far.
             JsonValue numbers[kShortNumbers];
             std::size_t count = 0;
             for (;;) {
-                read_number(numbers[count++]);
-                skip_whitespace();
-                if (p_ != end_ && *p_ == ']') {
-                    ++p_;
+                q = skip_whitespace(read_number(numbers[count++], q));
+                if (q != end_ && *q == ']') {
+                    p_ = q + 1;
                     ++depth_;
                     into.emplace_back(JsonValue::array(
                         JsonArray(std::make_move_iterator(numbers), std::make_move_iterator(numbers + count))));
                     return;
                 }
-                if (count == kShortNumbers || p_ == end_ || *p_ != ',') break;
-                const char* const comma = p_++;
-                skip_whitespace();
-                if (p_ == end_ || !starts_number(*p_)) {
-                    p_ = comma;  // the general loop reports or continues from the comma
+                if (count == kShortNumbers || q == end_ || *q != ',') break;
+                const char* const comma = q;
+                q = skip_whitespace(q + 1);
+                if (q == end_ || !starts_number(*q)) {
+                    q = comma;  // the general loop reports or continues from the comma
                     break;
                 }
             }
             for (std::size_t i = 0; i < count; ++i) pending_.push_back(std::move(numbers[i]));
         } else {
+            p_ = q;
             read_element(pending_);
+            q = p_;
         }
         for (;;) {
-            if (p_ != end_ && *p_ == ',') {  // the common, compact case
-                ++p_;
+            if (q != end_ && *q == ',') {  // the common, compact case
+                ++q;
             } else {
-                skip_whitespace();
-                if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-                if (*p_ == ']') break;
-                if (*p_ != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, p_);
-                ++p_;
+                q = skip_whitespace(q);
+                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+                if (*q == ']') break;
+                if (*q != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, q);
+                ++q;
             }
-            skip_whitespace();
-            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (*p_ == ']') fail_at(ReadErrorReason::TrailingComma, p_);
+            q = skip_whitespace(q);
+            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*q == ']') fail_at(ReadErrorReason::TrailingComma, q);
+            p_ = q;
             if (large.empty()) {
                 read_element(pending_);
                 if (pending_.size() - base == kLargeArray) {
@@ -306,8 +312,9 @@ private:
             } else {
                 read_element(large);
             }
+            q = p_;
         }
-        ++p_;
+        p_ = q + 1;
         ++depth_;
         if (large.empty()) {
             large.reserve(pending_.size() - base);
@@ -504,12 +511,15 @@ private:
         significand = significand * 10 + digit;
     }
 
-    // Reads a number (p_ at its sign or first digit) into `slot`, which is null.
+    // Reads a number starting at `start` (its sign or first digit) into
+    // `slot`, which is null, and returns its end. The position is passed in
+    // and out, not kept in p_ meanwhile: a position in memory is stored and
+    // reloaded around every step, and each reload waits for the store.
     // Plain numbers of up to 19 digits without an exponent, nearly all numbers
     // of an option document, take a short path; any other text is read by the
     // general one from the start of the number.
-    void read_number(JsonValue& slot) {
-        const char* q = p_;
+    const char* read_number(JsonValue& slot, const char* start) {
+        const char* q = start;
         const bool negative = *q == '-';
         q += negative;
         const char* const digits_start = q;
@@ -518,11 +528,9 @@ private:
         while (q != digits_end && is_digit(*q)) significand = significand * 10 + static_cast<unsigned>(*q++ - '0');
         std::size_t integer_digits = static_cast<std::size_t>(q - digits_start);
         if (integer_digits == 0 || integer_digits > 19 || (integer_digits > 1 && *digits_start == '0')) {
-            slot = read_number_general();
-            return;
+            return read_number_general(slot, start);
         }
         if (q == end_ || (*q != '.' && *q != 'e' && *q != 'E')) {
-            p_ = q;
             if (!negative) {
                 slot = JsonValue::from_unsigned(significand);
             } else if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
@@ -530,11 +538,10 @@ private:
             } else {
                 slot = JsonValue::from_double(-static_cast<double>(significand));
             }
-            return;
+            return q;
         }
         if (*q != '.') {
-            slot = read_number_general();
-            return;
+            return read_number_general(slot, start);
         }
         ++q;
         const char* const fraction_start = q;
@@ -544,13 +551,19 @@ private:
         const std::size_t fraction_digits = static_cast<std::size_t>(q - fraction_start);
         if (fraction_digits == 0 || integer_digits + fraction_digits > 19 ||
             (q != end_ && (*q == 'e' || *q == 'E'))) {
-            slot = read_number_general();
-            return;
+            return read_number_general(slot, start);
         }
-        p_ = q;
         // The general path's arithmetic for an exponent of -fraction_digits.
         const double f = static_cast<double>(significand) / kPowersOfTen[fraction_digits];
         slot = JsonValue::from_double(negative ? -f : f);
+        return q;
+    }
+
+    // The general path, from the first byte of the number, through p_.
+    const char* read_number_general(JsonValue& slot, const char* start) {
+        p_ = start;
+        slot = read_number_general();
+        return p_;
     }
 
     JsonValue read_number_general() {
