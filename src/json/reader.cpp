@@ -344,28 +344,27 @@ private:
     // settles repeated keys when it is made (first position, last value).
     void read_object_into(JsonArray& into) {
         enter_container();
-        skip_whitespace();
-        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-        if (*p_ == '}') {
-            ++p_;
+        const char* q = skip_whitespace(p_);  // kept in a local as in read_array_into
+        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+        if (*q == '}') {
+            p_ = q + 1;
             ++depth_;
             into.emplace_back(JsonValue::object());
             return;
         }
         const std::size_t base = pending_members_.size();
         for (;;) {
-            // p_ is at the first byte of a key, whitespace skipped.
-            if (*p_ != '"') fail_at(ReadErrorReason::KeyMustBeAString, p_);
-            ++p_;
+            // q is at the first byte of a key, whitespace skipped.
+            if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
             // Nested reads may move the pending stack: keep the index only.
             const std::size_t index = pending_members_.size();
             pending_members_.emplace_back();
+            p_ = q + 1;
             pending_members_[index].key.assign(read_string());
-            skip_whitespace();
-            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-            if (*p_ != ':') fail_at(ReadErrorReason::ExpectedColon, p_);
-            ++p_;
-            skip_whitespace();
+            q = skip_whitespace(p_);
+            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+            if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
+            p_ = skip_whitespace(q + 1);
             // Containers come through the stack; anything else is made in place.
             if (p_ != end_ && (*p_ == '[' || *p_ == '{')) {
                 read_element(pending_);
@@ -373,15 +372,15 @@ private:
             } else {
                 read_scalar(pending_members_[index].value);
             }
-            skip_whitespace();
-            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-            if (*p_ == '}') break;
-            if (*p_ != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, p_);
-            ++p_;
-            skip_whitespace();
-            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (*p_ == '}') fail_at(ReadErrorReason::TrailingComma, p_);
+            q = skip_whitespace(p_);
+            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+            if (*q == '}') break;
+            if (*q != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, q);
+            q = skip_whitespace(q + 1);
+            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*q == '}') fail_at(ReadErrorReason::TrailingComma, q);
         }
+        p_ = q;
         ++p_;
         ++depth_;
         // Made in its place: the members stack is not `into`.
@@ -396,12 +395,13 @@ private:
     // scratch_; it is valid until the next string is read.
     std::string_view read_string() {
         const char* const start = p_;
-        p_ = find_string_stop(p_, end_);
-        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
-        if (*p_ == '"') {
-            ++p_;
-            return std::string_view(start, static_cast<std::size_t>(p_ - 1 - start));
+        const char* const stop = find_string_stop(start, end_);
+        if (stop == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+        if (*stop == '"') {
+            p_ = stop + 1;
+            return std::string_view(start, static_cast<std::size_t>(stop - start));
         }
+        p_ = stop;
         scratch_.assign(start, p_);
         for (;;) {
             if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
