@@ -360,7 +360,8 @@ private:
             const std::size_t index = pending_members_.size();
             pending_members_.emplace_back();
             p_ = q + 1;
-            pending_members_[index].key.assign(read_string());
+            const std::string_view key = read_string();
+            pending_members_[index].key.assign_within(key, readable_end(key));
             q = skip_whitespace(p_);
             if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
             if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
@@ -388,6 +389,12 @@ private:
         object.as_object().assign_members(pending_members_.data() + base,
                                           pending_members_.data() + pending_members_.size());
         pending_members_.resize(base);
+    }
+
+    // How far the bytes of a key just read may be read: strings without
+    // escapes lie in the text, others in scratch_.
+    const char* readable_end(std::string_view text) const noexcept {
+        return text.data() != scratch_.data() ? end_ : text.data() + text.size();
     }
 
     // Reads string content after the opening quote, through the closing quote.

@@ -81,6 +81,19 @@ public:
         assign_to_empty(text);
     }
 
+    // As assign, for text inside a buffer that can be read up to `readable_end`:
+    // short text with 16 readable bytes is copied as one block (the bytes
+    // after it are never looked at), without a call to copy a few bytes.
+    void assign_within(std::string_view text, const char* readable_end) {
+        if (text.size() <= kInlineBytes && readable_end - text.data() >= 16) {
+            release();
+            std::memcpy(bytes_, text.data(), sizeof bytes_);
+            bytes_[15] = static_cast<unsigned char>(text.size());
+            return;
+        }
+        assign(text);
+    }
+
     friend bool operator==(const JsonString& a, const JsonString& b) noexcept { return a.view() == b.view(); }
     friend bool operator==(const JsonString& a, std::string_view b) noexcept { return a.view() == b; }
 

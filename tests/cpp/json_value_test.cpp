@@ -272,6 +272,16 @@ TEST(JsonString, InlineAndBufferedTextBehaveAlike) {
         assigned += "!";
         EXPECT_EQ(assigned.view(), text + "!");
         EXPECT_FALSE(assigned == s);
+        // From inside a larger buffer (bytes after the text are read along,
+        // never kept), and with the buffer ending right after the text.
+        const std::string buffer = text + "\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff";
+        for (const std::size_t readable : {n, n + 16}) {
+            JsonString within("y");
+            within.assign_within(std::string_view(buffer.data(), n), buffer.data() + readable);
+            EXPECT_EQ(within.view(), text);
+            EXPECT_TRUE(within == s);
+            EXPECT_EQ(JsonString(within).view(), text);
+        }
     }
 }
 
