@@ -6,7 +6,7 @@ import sys
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from timing import best_time, print_table  # noqa: E402
+from timing import best_time, pin_to_one_cpu, print_table  # noqa: E402
 from tessel_vis import _core  # noqa: E402
 
 
@@ -62,6 +62,7 @@ def peak_extra(make, cutoff):
 
 
 def main():
+    pin_to_one_cpu()  # ours and the anchors on the same CPU
     rows = []
     for name, values in cases():
         assert _core.compute_ecdf(values) == numpy_ecdf(values)

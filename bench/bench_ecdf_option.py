@@ -14,7 +14,6 @@ import numpy as np
 import orjson
 
 from tessel_vis import _core
-from timing import pin_to_one_cpu  # noqa: F401  (importing it pins this run to one CPU)
 
 TEXTS = ("Distance", "Distance", "km", "Distance (km)", "#ffffff", "#333333", "#dddddd", "sans-serif", "serif", "monospace")
 COLORS = ("#1f77b4", "#ff7f0e", "#2ca02c", "#d62728")

@@ -18,7 +18,7 @@ except ImportError:  # pragma: no cover - the bench toolchain has it
     orjson = None
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from timing import best_time, print_table  # noqa: E402
+from timing import best_time, pin_to_one_cpu, print_table  # noqa: E402
 from tessel_vis import _core  # noqa: E402
 
 GOAL = 10.0
@@ -179,6 +179,7 @@ CASES = [
 
 
 def main(argv):
+    pin_to_one_cpu()  # ours and the anchors on the same CPU
     min_time = 0.2 if "--quick" in argv else 1.0
     if orjson is None:
         print("orjson is not installed; run through ./dev bench")

@@ -12,7 +12,7 @@ import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from timing import best_time, print_table  # noqa: E402
+from timing import best_time, pin_to_one_cpu, print_table  # noqa: E402
 from tessel_vis import _core  # noqa: E402
 
 WIDTH, HEIGHT = 640, 480
@@ -80,6 +80,7 @@ def bar_case(n_cat, n_ser, rng):
 
 
 def main():
+    pin_to_one_cpu()  # ours and the anchors on the same CPU
     rng = np.random.default_rng(7)
     rows = []
     for name, (text, mpl) in [

@@ -8,16 +8,14 @@ def pin_to_one_cpu():
 
     On shared virtual machines one CPU can run markedly slower than the other
     for minutes at a time; ours and the anchors must not be timed on different
-    ones. Returns the CPU, or None where affinity cannot be set."""
+    ones. Only for single-threaded calls: a call that starts threads of its
+    own would lose them. Returns the CPU, or None where affinity cannot be set."""
     try:
         cpu = min(os.sched_getaffinity(0))
         os.sched_setaffinity(0, {cpu})
     except (AttributeError, OSError):
         return None
     return cpu
-
-
-pin_to_one_cpu()
 
 
 def best_time(fn, repeat=5, min_time=0.2):
