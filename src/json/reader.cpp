@@ -2,6 +2,7 @@
 
 #include "json/string_scan.hpp"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -111,7 +112,6 @@ public:
         : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {
         // Enough for typical option documents without regrowing.
         pending_.reserve(64);
-        pending_members_.reserve(64);
     }
 
     JsonValue read_document() {
@@ -130,6 +130,9 @@ private:
     static constexpr std::size_t kLargeArray = 256;
     // Arrays of up to this many numbers are read without the shared stack.
     static constexpr std::size_t kShortNumbers = 8;
+    // An object starts with room for as many members as the last object at
+    // its depth had (runs of alike objects fill data arrays), up to this many.
+    static constexpr std::size_t kMembersGuessLimit = 64;
 
     static constexpr bool starts_number(char c) noexcept { return c == '-' || is_digit(c); }
 
@@ -340,8 +343,8 @@ private:
         pending_.resize(base);  // moved-from values are null: nothing to free
     }
 
-    // Members wait on a shared stack too; each object is allocated once and
-    // settles repeated keys when it is made (first position, last value).
+    // Each object settles repeated keys when it is made (first position, last
+    // value).
     void read_object_into(JsonArray& into) {
         enter_container();
         const char* q = skip_whitespace(p_);  // kept in a local as in read_array_into
@@ -352,16 +355,17 @@ private:
             into.emplace_back(JsonValue::object());
             return;
         }
-        const std::size_t base = pending_members_.size();
+        // Members are made in the object's own list, adopted whole when the
+        // object ends.
+        std::vector<JsonMember> members;
+        members.reserve(members_guess_[depth_]);
         for (;;) {
             // q is at the first byte of a key, whitespace skipped.
             if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
-            // Nested reads may move the pending stack: keep the index only.
-            const std::size_t index = pending_members_.size();
-            pending_members_.emplace_back();
+            JsonMember& member = members.emplace_back();
             p_ = q + 1;
             const std::string_view key = read_string();
-            pending_members_[index].key.assign_within(key, readable_end(key));
+            member.key.assign_within(key, readable_end(key));
             q = skip_whitespace(p_);
             if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
             if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
@@ -369,9 +373,9 @@ private:
             // Containers come through the stack; anything else is made in place.
             if (p_ != end_ && (*p_ == '[' || *p_ == '{')) {
                 read_element(pending_);
-                pending_members_[index].value = take_last_pending();
+                member.value = take_last_pending();
             } else {
-                read_scalar(pending_members_[index].value);
+                read_scalar(member.value);
             }
             q = skip_whitespace(p_);
             if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
@@ -381,14 +385,10 @@ private:
             if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
             if (*q == '}') fail_at(ReadErrorReason::TrailingComma, q);
         }
-        p_ = q;
-        ++p_;
+        p_ = q + 1;
+        members_guess_[depth_] = static_cast<std::uint8_t>(std::min(members.size(), kMembersGuessLimit));
         ++depth_;
-        // Made in its place: the members stack is not `into`.
-        JsonValue& object = into.emplace_back(JsonValue::object());
-        object.as_object().assign_members(pending_members_.data() + base,
-                                          pending_members_.data() + pending_members_.size());
-        pending_members_.resize(base);
+        into.emplace_back(JsonValue::object(JsonObject::from_members(std::move(members))));
     }
 
     // How far the bytes of a key just read may be read: strings without
@@ -691,9 +691,13 @@ private:
     const char* p_;
     const char* const end_;
     int depth_ = kDepthBudget;
+    std::array<std::uint8_t, kDepthBudget> members_guess_ = [] {
+        std::array<std::uint8_t, kDepthBudget> guesses{};
+        guesses.fill(4);
+        return guesses;
+    }();
     std::string scratch_;
     std::vector<JsonValue> pending_;
-    std::vector<JsonMember> pending_members_;
 };
 
 }  // namespace

@@ -195,15 +195,12 @@ void JsonObject::reserve(std::size_t capacity) {
 
 JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
     JsonObject object;
-    object.assign_members(members.data(), members.data() + members.size());
+    object.members_ = std::move(members);  // adopted whole, not member by member
+    object.settle_members();
     return object;
 }
 
-void JsonObject::assign_members(JsonMember* first, JsonMember* last) {
-    members_.clear();
-    index_.reset();
-    members_.reserve(static_cast<std::size_t>(last - first));
-    for (JsonMember* it = first; it != last; ++it) members_.push_back(std::move(*it));
+void JsonObject::settle_members() {
     if (members_.size() > kLinearScanLimit) {
         index_ = std::make_unique<detail::KeyIndex>(members_.size());
         bool distinct = true;

@@ -150,13 +150,10 @@ public:
     JsonObject& operator=(JsonObject&& other) noexcept;
     ~JsonObject();
 
-    // An object of these members in this order. A repeated key keeps its first
-    // position and takes its last value, as if each member were given to
-    // insert_or_assign in turn.
+    // An object of these members in this order (the list itself is adopted).
+    // A repeated key keeps its first position and takes its last value, as if
+    // each member were given to insert_or_assign in turn.
     static JsonObject from_members(std::vector<JsonMember> members);
-    // Replaces the members with those of [first, last), moved from there, by
-    // the same rule.
-    void assign_members(JsonMember* first, JsonMember* last);
 
     std::size_t size() const noexcept;
     bool empty() const noexcept;
@@ -192,6 +189,8 @@ private:
     std::size_t position_of(std::string_view key) const noexcept;  // size() when absent
     JsonValue& append(std::string_view key, JsonValue&& value);
     bool has_repeated_key() const;
+    // Indexes members_ as given (without an index) and settles repeated keys.
+    void settle_members();
 
     std::vector<JsonMember> members_;
     // Built once the object grows past what a short linear scan handles well;
