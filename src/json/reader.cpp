@@ -359,6 +359,10 @@ private:
         // object ends.
         std::vector<JsonMember> members;
         members.reserve(members_guess_[depth_]);
+        // Keys are told apart by their bits while they are at hand; only when
+        // two share a bit does the object look for a repeated key.
+        std::uint64_t key_bits = 0;
+        bool may_repeat = false;
         for (;;) {
             // q is at the first byte of a key, whitespace skipped.
             if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
@@ -366,6 +370,9 @@ private:
             p_ = q + 1;
             const std::string_view key = read_string();
             member.key.assign_within(key, readable_end(key));
+            const std::uint64_t bit = JsonObject::key_bit(key);
+            may_repeat |= (key_bits & bit) != 0;
+            key_bits |= bit;
             q = skip_whitespace(p_);
             if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
             if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
@@ -388,7 +395,8 @@ private:
         p_ = q + 1;
         members_guess_[depth_] = static_cast<std::uint8_t>(std::min(members.size(), kMembersGuessLimit));
         ++depth_;
-        into.emplace_back(JsonValue::object(JsonObject::from_members(std::move(members))));
+        into.emplace_back(JsonValue::object(JsonObject::from_members(
+            std::move(members), may_repeat ? JsonObject::Keys::MayRepeat : JsonObject::Keys::Distinct)));
     }
 
     // How far the bytes of a key just read may be read: strings without

@@ -193,20 +193,24 @@ void JsonObject::reserve(std::size_t capacity) {
     members_.reserve(capacity);
 }
 
-JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
+JsonObject JsonObject::from_members(std::vector<JsonMember> members, Keys keys) {
     JsonObject object;
     object.members_ = std::move(members);  // adopted whole, not member by member
-    object.settle_members();
+    object.settle_members(keys);
     return object;
 }
 
-void JsonObject::settle_members() {
+void JsonObject::settle_members(Keys keys) {
     if (members_.size() > kLinearScanLimit) {
+        if (keys == Keys::Distinct) {
+            index_ = std::make_unique<detail::KeyIndex>(members_);
+            return;
+        }
         index_ = std::make_unique<detail::KeyIndex>(members_.size());
         bool distinct = true;
         for (std::size_t i = 0; i < members_.size() && distinct; ++i) distinct = index_->add_if_new(members_, i);
         if (distinct) return;
-    } else if (!has_repeated_key()) {
+    } else if (keys == Keys::Distinct || !has_repeated_key()) {
         return;
     }
     // Some key repeats (rare): insert one by one.
@@ -222,9 +226,7 @@ bool JsonObject::has_repeated_key() const {
     std::uint64_t seen = 0;
     for (std::size_t i = 0; i < members_.size(); ++i) {
         const std::string_view key = members_[i].key;
-        const std::size_t signature =
-            key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
-        const std::uint64_t bit = std::uint64_t{1} << (signature % 64);
+        const std::uint64_t bit = key_bit(key);
         if ((seen & bit) != 0) {
             for (std::size_t j = 0; j < i; ++j) {
                 if (members_[j].key == key) return true;

@@ -150,10 +150,21 @@ public:
     JsonObject& operator=(JsonObject&& other) noexcept;
     ~JsonObject();
 
+    // Whether a list of members may hold a key twice, or is known not to.
+    enum class Keys : bool { MayRepeat, Distinct };
+
     // An object of these members in this order (the list itself is adopted).
     // A repeated key keeps its first position and takes its last value, as if
-    // each member were given to insert_or_assign in turn.
-    static JsonObject from_members(std::vector<JsonMember> members);
+    // each member were given to insert_or_assign in turn. Keys::Distinct
+    // skips looking for repeated keys: the caller must know there are none.
+    static JsonObject from_members(std::vector<JsonMember> members, Keys keys = Keys::MayRepeat);
+
+    // One of 64 bits for a key, the same bit for equal keys: keys whose bits
+    // differ are distinct, without comparing them.
+    static std::uint64_t key_bit(std::string_view key) noexcept {
+        const std::size_t signature = key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
+        return std::uint64_t{1} << (signature % 64);
+    }
 
     std::size_t size() const noexcept;
     bool empty() const noexcept;
@@ -190,7 +201,7 @@ private:
     JsonValue& append(std::string_view key, JsonValue&& value);
     bool has_repeated_key() const;
     // Indexes members_ as given (without an index) and settles repeated keys.
-    void settle_members();
+    void settle_members(Keys keys);
 
     std::vector<JsonMember> members_;
     // Built once the object grows past what a short linear scan handles well;

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "json/reader.hpp"
 #include "json/value.hpp"
@@ -294,6 +298,40 @@ TEST(JsonReader, RepeatedKeysKeepFirstPositionAndLastValue) {
     EXPECT_TRUE(v.member("k0")->is_null());
     EXPECT_EQ(v.as_object().begin()[7].value.as_string(), "seven");
     EXPECT_EQ(v.member("k49")->as_unsigned(), 49u);
+}
+
+// Against a model of the rule, on objects small and large whose keys often
+// share a length and last letter (or repeat), at several depths in turn.
+TEST(JsonReader, MembersAgainstModel) {
+    std::mt19937_64 rng(17);
+    const char* const pool[] = {"a", "b", "ab", "cb", "abc", "xbc", "color", "value", "count", "name", "k1", "k2"};
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t count = rng() % 4 == 0 ? 17 + rng() % 30 : rng() % 8;
+        std::vector<std::pair<std::string, unsigned>> model;
+        std::string text = "[{";
+        for (std::size_t i = 0; i < count; ++i) {
+            std::string key = pool[rng() % std::size(pool)];
+            if (count > 16) key += std::to_string(rng() % (count + 4));
+            const auto value = static_cast<unsigned>(i);
+            text += (i ? ",\"" : "\"") + key + "\":" + std::to_string(value);
+            auto same = std::find_if(model.begin(), model.end(), [&](const auto& m) { return m.first == key; });
+            if (same == model.end()) {
+                model.emplace_back(key, value);
+            } else {
+                same->second = value;
+            }
+        }
+        text += "},{}]";
+        const JsonValue v = read_json(text);
+        const auto& object = v.as_array()[0].as_object();
+        ASSERT_EQ(object.size(), model.size()) << text;
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            ASSERT_EQ(object.begin()[i].key, model[i].first) << text;
+            ASSERT_EQ(object.begin()[i].value.as_unsigned(), model[i].second) << text;
+            ASSERT_EQ(object.find(model[i].first), &object.begin()[i].value) << text;
+        }
+        ASSERT_EQ(object.find("absent"), nullptr);
+    }
 }
 
 TEST(JsonReader, NumberKinds) {
