@@ -267,18 +267,20 @@ private:
             // Short arrays of numbers written compactly, the points and cells
             // of chart data, are read into place and allocated once; anything
             // else continues below with the numbers read so far.
-            JsonValue numbers[kShortNumbers];
-            std::size_t count = 0;
+            // Read straight into their list, with room for as many numbers
+            // as the last such array at this depth had.
+            JsonArray numbers;
+            numbers.reserve(short_numbers_guess_[depth_]);
             for (;;) {
-                q = skip_whitespace(read_number(numbers[count++], q));
+                q = skip_whitespace(read_number(numbers.emplace_back(), q));
                 if (q != end_ && *q == ']') {
                     p_ = q + 1;
+                    short_numbers_guess_[depth_] = static_cast<std::uint8_t>(numbers.size());
                     ++depth_;
-                    into.emplace_back(JsonValue::array(
-                        JsonArray(std::make_move_iterator(numbers), std::make_move_iterator(numbers + count))));
+                    into.emplace_back(JsonValue::array(std::move(numbers)));
                     return;
                 }
-                if (count == kShortNumbers || q == end_ || *q != ',') break;
+                if (numbers.size() == kShortNumbers || q == end_ || *q != ',') break;
                 const char* const comma = q;
                 q = skip_whitespace(q + 1);
                 if (q == end_ || !starts_number(*q)) {
@@ -286,7 +288,7 @@ private:
                     break;
                 }
             }
-            for (std::size_t i = 0; i < count; ++i) pending_.push_back(std::move(numbers[i]));
+            for (JsonValue& number : numbers) pending_.push_back(std::move(number));
         } else {
             p_ = q;
             read_element(pending_);
@@ -699,6 +701,11 @@ private:
     const char* p_;
     const char* const end_;
     int depth_ = kDepthBudget;
+    std::array<std::uint8_t, kDepthBudget> short_numbers_guess_ = [] {
+        std::array<std::uint8_t, kDepthBudget> guesses{};
+        guesses.fill(2);
+        return guesses;
+    }();
     std::array<std::uint8_t, kDepthBudget> members_guess_ = [] {
         std::array<std::uint8_t, kDepthBudget> guesses{};
         guesses.fill(4);
