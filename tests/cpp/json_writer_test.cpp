@@ -204,6 +204,29 @@ TEST(JsonWriter, StringEscapesAtEveryOffset) {
     }
 }
 
+// Lists of scalars inside arrays (chart points and cells), of every short
+// length, first and later, of any scalar kind, with their commas.
+TEST(JsonWriter, ShortScalarListsInsideArrays) {
+    const JsonValue scalars[] = {JsonValue(), JsonValue::boolean(true), JsonValue::from_unsigned(7),
+                                 JsonValue::from_signed(-12), JsonValue::from_double(0.25)};
+    const char* const texts[] = {"null", "true", "7", "-12", "0.25"};
+    for (std::size_t n = 0; n <= 10; ++n) {
+        JsonArray list;
+        std::string list_text = "[";
+        for (std::size_t i = 0; i < n; ++i) {
+            list.push_back(scalars[i % 5]);
+            list_text += (i ? "," : "") + std::string(texts[i % 5]);
+        }
+        list_text += "]";
+        JsonArray with_string = list;
+        with_string.push_back(JsonValue::string("s"));
+        const std::string with_string_text = list_text.substr(0, list_text.size() - 1) + (n ? "," : "") + "\"s\"]";
+        const JsonValue outer = JsonValue::array({JsonValue::array(list), JsonValue::from_unsigned(1),
+                                                  JsonValue::array(list), JsonValue::array(with_string)});
+        EXPECT_EQ(to_json(outer), "[" + list_text + ",1," + list_text + "," + with_string_text + "]");
+    }
+}
+
 TEST(JsonWriter, ArraysAndObjectsInOrder) {
     JsonObject style;
     style.insert_or_assign("color", JsonValue::string("#111111"));
