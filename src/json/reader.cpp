@@ -131,8 +131,23 @@ private:
     // Arrays of up to this many numbers are read without the shared stack.
     static constexpr std::size_t kShortNumbers = 8;
     // An object starts with room for as many members as the last object at
-    // its depth had (runs of alike objects fill data arrays), up to this many.
+    // its depth had, up to this many.
     static constexpr std::size_t kMembersGuessLimit = 64;
+
+    // The size of the last list finished at each depth, up to a limit: the
+    // room to give the next one there (runs of alike values fill data).
+    class SizesByDepth {
+    public:
+        SizesByDepth(std::uint8_t first, std::size_t limit) : limit_(limit) { sizes_.fill(first); }
+        std::size_t guess(int depth) const noexcept { return sizes_[static_cast<std::size_t>(depth)]; }
+        void record(int depth, std::size_t size) noexcept {
+            sizes_[static_cast<std::size_t>(depth)] = static_cast<std::uint8_t>(std::min(size, limit_));
+        }
+
+    private:
+        std::array<std::uint8_t, kDepthBudget> sizes_;
+        std::size_t limit_;
+    };
 
     static constexpr bool starts_number(char c) noexcept { return c == '-' || is_digit(c); }
 
@@ -265,17 +280,16 @@ private:
         JsonArray large;  // takes over once the array outgrows its share of the stack
         if (starts_number(*q)) {
             // Short arrays of numbers written compactly, the points and cells
-            // of chart data, are read into place and allocated once; anything
-            // else continues below with the numbers read so far.
-            // Read straight into their list, with room for as many numbers
-            // as the last such array at this depth had.
+            // of chart data, are read straight into their own list, with room
+            // for as many numbers as the last such array at this depth had;
+            // anything else continues below with the numbers read so far.
             JsonArray numbers;
-            numbers.reserve(short_numbers_guess_[depth_]);
+            numbers.reserve(short_numbers_sizes_.guess(depth_));
             for (;;) {
                 q = skip_whitespace(read_number(numbers.emplace_back(), q));
                 if (q != end_ && *q == ']') {
                     p_ = q + 1;
-                    short_numbers_guess_[depth_] = static_cast<std::uint8_t>(numbers.size());
+                    short_numbers_sizes_.record(depth_, numbers.size());
                     ++depth_;
                     into.emplace_back(JsonValue::array(std::move(numbers)));
                     return;
@@ -360,7 +374,7 @@ private:
         // Members are made in the object's own list, adopted whole when the
         // object ends.
         std::vector<JsonMember> members;
-        members.reserve(members_guess_[depth_]);
+        members.reserve(members_sizes_.guess(depth_));
         // Keys are told apart by their bits while they are at hand; only when
         // two share a bit does the object look for a repeated key.
         std::uint64_t key_bits = 0;
@@ -395,7 +409,7 @@ private:
             if (*q == '}') fail_at(ReadErrorReason::TrailingComma, q);
         }
         p_ = q + 1;
-        members_guess_[depth_] = static_cast<std::uint8_t>(std::min(members.size(), kMembersGuessLimit));
+        members_sizes_.record(depth_, members.size());
         ++depth_;
         into.emplace_back(JsonValue::object(JsonObject::from_members(
             std::move(members), may_repeat ? JsonObject::Keys::MayRepeat : JsonObject::Keys::Distinct)));
@@ -701,16 +715,8 @@ private:
     const char* p_;
     const char* const end_;
     int depth_ = kDepthBudget;
-    std::array<std::uint8_t, kDepthBudget> short_numbers_guess_ = [] {
-        std::array<std::uint8_t, kDepthBudget> guesses{};
-        guesses.fill(2);
-        return guesses;
-    }();
-    std::array<std::uint8_t, kDepthBudget> members_guess_ = [] {
-        std::array<std::uint8_t, kDepthBudget> guesses{};
-        guesses.fill(4);
-        return guesses;
-    }();
+    SizesByDepth short_numbers_sizes_{2, kShortNumbers};
+    SizesByDepth members_sizes_{4, kMembersGuessLimit};
     std::string scratch_;
     std::vector<JsonValue> pending_;
 };

@@ -201,16 +201,16 @@ JsonObject JsonObject::from_members(std::vector<JsonMember> members, Keys keys) 
 }
 
 void JsonObject::settle_members(Keys keys) {
+    if (keys == Keys::Distinct) {
+        if (members_.size() > kLinearScanLimit) index_ = std::make_unique<detail::KeyIndex>(members_);
+        return;
+    }
     if (members_.size() > kLinearScanLimit) {
-        if (keys == Keys::Distinct) {
-            index_ = std::make_unique<detail::KeyIndex>(members_);
-            return;
-        }
         index_ = std::make_unique<detail::KeyIndex>(members_.size());
         bool distinct = true;
         for (std::size_t i = 0; i < members_.size() && distinct; ++i) distinct = index_->add_if_new(members_, i);
         if (distinct) return;
-    } else if (keys == Keys::Distinct || !has_repeated_key()) {
+    } else if (!has_repeated_key()) {
         return;
     }
     // Some key repeats (rare): insert one by one.

@@ -145,22 +145,17 @@ public:
 
     // A member's key with its colon, after a comma unless it is the first.
     char* key(const JsonString& text, char* p, bool comma) {
-#if defined(__SSE2__)
         // Inline keys, nearly all of them, in one reservation.
-        if (const unsigned char* block = text.inline_block()) {
+        if (const unsigned char* block = plain_inline_text(text)) {
             const unsigned length = block[15];
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-            if ((string_stop_mask(bytes) & ((1u << length) - 1)) == 0) {
-                p = room(p, 20);
-                *p = ',';
-                p += comma;
-                *p = '"';
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), bytes);
-                std::memcpy(p + 1 + length, "\":", 2);
-                return p + 3 + length;
-            }
+            p = room(p, 20);
+            *p = ',';
+            p += comma;
+            *p = '"';
+            std::memcpy(p + 1, block, 16);
+            std::memcpy(p + 1 + length, "\":", 2);
+            return p + 3 + length;
         }
-#endif
         if (comma) p = put(p, ',');
         p = string(text.view(), p);
         return put(p, ':');
@@ -252,22 +247,31 @@ public:
     }
 
     // Inline text, nearly every key and short value, is checked and copied as
-    // one 16-byte block.
+    // one 16-byte block (the bytes after the text go along and are written over).
     char* string(const JsonString& text, char* p) {
-#if defined(__SSE2__)
-        if (const unsigned char* block = text.inline_block()) {
+        if (const unsigned char* block = plain_inline_text(text)) {
             const unsigned length = block[15];
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-            if ((string_stop_mask(bytes) & ((1u << length) - 1)) == 0) {
-                p = room(p, 18);
-                *p = '"';
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 1), bytes);
-                p[1 + length] = '"';
-                return p + 2 + length;
-            }
+            p = room(p, 18);
+            *p = '"';
+            std::memcpy(p + 1, block, 16);
+            p[1 + length] = '"';
+            return p + 2 + length;
         }
-#endif
         return string(text.view(), p);
+    }
+
+    // The 16-byte block of inline text that needs no escape (its length in
+    // the last byte); nullptr for other text.
+    static const unsigned char* plain_inline_text(const JsonString& text) noexcept {
+#if defined(__SSE2__)
+        const unsigned char* const block = text.inline_block();
+        if (block == nullptr) return nullptr;
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+        return (string_stop_mask(bytes) & ((1u << block[15]) - 1)) == 0 ? block : nullptr;
+#else
+        (void)text;
+        return nullptr;
+#endif
     }
 
     // Bytes that need no escape are copied straight into room reserved for
