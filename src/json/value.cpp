@@ -31,6 +31,21 @@ std::string_view kind_name(Kind kind) noexcept {
     return "null";
 }
 
+std::string_view kind_description(Kind kind) noexcept {
+    switch (kind) {
+        case Kind::Unsigned: return "an unsigned integer";
+        case Kind::Negative: return "a negative integer";
+        case Kind::Float: return "a float";
+        case Kind::Null: return "null";
+        case Kind::Bool: return "a boolean";
+        case Kind::String: return "a string";
+        case Kind::Array: return "an array";
+        case Kind::Object: return "an object";
+    }
+    return "null";
+}
+
+
 // ---------------------------------------------------------------------------
 // JsonString
 
@@ -357,25 +372,6 @@ JsonValue& JsonValue::move_assign_heap(JsonValue& other) noexcept {
     }
     return *this;
 }
-
-namespace {
-
-// Finer than kind_name: the three number kinds apart.
-std::string_view kind_description(Kind kind) noexcept {
-    switch (kind) {
-        case Kind::Unsigned: return "an unsigned integer";
-        case Kind::Negative: return "a negative integer";
-        case Kind::Float: return "a float";
-        case Kind::Null: return "null";
-        case Kind::Bool: return "a boolean";
-        case Kind::String: return "a string";
-        case Kind::Array: return "an array";
-        case Kind::Object: return "an object";
-    }
-    return "null";
-}
-
-}  // namespace
 
 void JsonValue::wrong_kind(Kind wanted) const { wrong_kind(kind_description(wanted)); }
 

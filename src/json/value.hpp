@@ -33,6 +33,10 @@ enum class Kind : std::uint8_t { Null, Bool, Unsigned, Negative, Float, String, 
 // The word that names a kind in messages: "null", "boolean", "number",
 // "string", "array" or "object" (all three number kinds give "number").
 std::string_view kind_name(Kind kind) noexcept;
+// Finer, with the three number kinds apart: "an unsigned integer", "a
+// negative integer", "a float", "null", "a boolean", "a string", "an array",
+// "an object".
+std::string_view kind_description(Kind kind) noexcept;
 
 // UTF-8 text owned by a value or a member key. Up to 15 bytes are kept inline
 // and longer text in a buffer of its own; either way the 16 bytes of the

@@ -1,0 +1,276 @@
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+#include "json/document.hpp"
+#include "json/text_scanner.hpp"
+
+namespace tessel::json {
+
+namespace detail {
+
+namespace {
+
+constexpr std::uint64_t head_of(Kind kind, std::size_t size, std::uint64_t flags = 0) noexcept {
+    return static_cast<std::uint64_t>(kind) | flags | (static_cast<std::uint64_t>(size) << DocumentEntry::kSizeShift);
+}
+
+}  // namespace
+
+// How the scanner stores a number in an entry.
+inline void store_unsigned(DocumentEntry& slot, std::uint64_t u) noexcept {
+    slot = {head_of(Kind::Unsigned, 0), u};
+}
+inline void store_negative(DocumentEntry& slot, std::int64_t i) noexcept {
+    // The scanner gives 0 or more as unsigned; below 0 it is negative.
+    slot = {head_of(Kind::Negative, 0), static_cast<std::uint64_t>(i)};
+}
+inline void store_float(DocumentEntry& slot, double x) noexcept {
+    slot = {head_of(Kind::Float, 0), std::bit_cast<std::uint64_t>(x)};
+}
+inline void store_number(DocumentEntry& slot, JsonValue&& number) {
+    switch (number.kind()) {
+        case Kind::Unsigned:
+            return store_unsigned(slot, number.as_unsigned());
+        case Kind::Negative:
+            return store_negative(slot, number.as_negative());
+        default:
+            return store_float(slot, number.as_float());
+    }
+}
+
+}  // namespace detail
+
+using detail::DocumentEntry;
+
+void JsonDocument::FreeDeleter::operator()(void* p) const noexcept {
+    std::free(p);
+}
+
+// Text to a JsonDocument: entries appended in text order, string bytes
+// appended to one buffer as large as the text (decoding never lengthens a
+// string). Grammar, errors and their positions are the scanner's, as for
+// the tree reader.
+//
+// Recursion: read_value recurses once per nested array or object, and the
+// depth budget stops that at 127 levels.
+class DocumentReader : detail::TextScanner {
+public:
+    explicit DocumentReader(std::string_view text) : TextScanner(text) {
+        if (text.size() >= (std::size_t{1} << (64 - DocumentEntry::kSizeShift - 1))) {
+            throw std::length_error("JSON text too long");
+        }
+        // A first guess of one entry per 3 bytes (data arrays of short numbers
+        // take 3 to 5 bytes per value); more is added when needed.
+        reserve_entries(text.size() / 3 + 16);
+        document_.strings_.reset(new char[text.size() + JsonDocument::kStringPadding]);
+        strings_end_ = document_.strings_.get();
+    }
+
+    JsonDocument read() {
+        skip_whitespace();
+        read_value();
+        skip_whitespace();
+        if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
+        std::memset(strings_end_, 0, JsonDocument::kStringPadding);
+        // Room guessed past the end is kept: handing it back makes the next
+        // document of the same size grow into fresh memory, and every page of
+        // fresh memory faults on first touch.
+        document_.entry_count_ = count_;
+        return std::move(document_);
+    }
+
+private:
+    DocumentEntry* entries() noexcept { return document_.entries_.get(); }
+
+    void reserve_entries(std::size_t capacity) {
+        void* grown = std::realloc(document_.entries_.get(), std::max<std::size_t>(capacity, 1) * sizeof(DocumentEntry));
+        if (grown == nullptr) throw std::bad_alloc();
+        (void)document_.entries_.release();
+        document_.entries_.reset(static_cast<DocumentEntry*>(grown));
+        capacity_ = std::max<std::size_t>(capacity, 1);
+    }
+
+    // The next entry, its content left to the caller.
+    DocumentEntry& push() {
+        if (count_ == capacity_) [[unlikely]] reserve_entries(capacity_ * 2);
+        return entries()[count_++];
+    }
+
+    // Any value, p_ at its first byte (or at the end).
+    void read_value() {
+        if (p_ != end_ && *p_ == '[') return read_array();
+        if (p_ != end_ && *p_ == '{') return read_object();
+        read_scalar();
+    }
+
+    void read_scalar() {
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+        DocumentEntry& entry = push();
+        switch (*p_) {
+            case '"':
+                ++p_;
+                return store_string(entry, read_string());
+            case 'n':
+                ++p_;
+                expect_word("ull");
+                entry = {detail::head_of(Kind::Null, 0), 0};
+                return;
+            case 't':
+                ++p_;
+                expect_word("rue");
+                entry = {detail::head_of(Kind::Bool, 0), 1};
+                return;
+            case 'f':
+                ++p_;
+                expect_word("alse");
+                entry = {detail::head_of(Kind::Bool, 0), 0};
+                return;
+            default:
+                if (!starts_number(*p_)) fail_at(ReadErrorReason::ExpectedValue, p_);
+                p_ = read_number(entry, p_);
+        }
+    }
+
+    // A string just read (in the text when it had no escape, else in the
+    // scratch buffer) copied to the document's string bytes.
+    void store_string(DocumentEntry& entry, std::string_view text) noexcept {
+        const bool plain = text.data() != scratch_.data();  // no escape: nothing to escape when written
+        const auto offset = static_cast<std::uint64_t>(strings_end_ - document_.strings_.get());
+        if (!text.empty()) std::memcpy(strings_end_, text.data(), text.size());
+        strings_end_ += text.size();
+        entry = {detail::head_of(Kind::String, text.size(), plain ? DocumentEntry::kPlainText : 0), offset};
+    }
+
+    // The position is kept in a local between the calls that need p_ (a
+    // position in memory is stored and reloaded around every step).
+    void read_array() {
+        enter_container();
+        const std::size_t open = count_;
+        push();
+        const char* q = skip_whitespace(p_);
+        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+        std::size_t elements = 0;
+        if (*q != ']') {
+            for (;;) {
+                if (starts_number(*q)) {  // the bulk of data arrays
+                    q = read_number(push(), q);
+                } else {
+                    p_ = q;
+                    read_value();
+                    q = p_;
+                }
+                ++elements;
+                if (q != end_ && *q == ',') {  // the common, compact case
+                    ++q;
+                } else {
+                    q = skip_whitespace(q);
+                    if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+                    if (*q == ']') break;
+                    if (*q != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, q);
+                    ++q;
+                }
+                q = skip_whitespace(q);
+                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+                if (*q == ']') fail_at(ReadErrorReason::TrailingComma, q);
+            }
+        }
+        p_ = q + 1;
+        ++depth_;
+        entries()[open] = {detail::head_of(Kind::Array, elements), count_ - open - 1};
+    }
+
+    void read_object() {
+        enter_container();
+        const std::size_t open = count_;
+        push();
+        const char* q = skip_whitespace(p_);
+        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+        std::size_t members = 0;
+        // Keys are told apart by their bits while they are at hand; only when
+        // two share a bit does the object look for a repeated key.
+        std::uint64_t key_bits = 0;
+        bool may_repeat = false;
+        if (*q != '}') {
+            for (;;) {
+                // q is at the first byte of a key, whitespace skipped.
+                if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
+                p_ = q + 1;
+                const std::string_view key = read_string();
+                const std::uint64_t bit = JsonObject::key_bit(key);
+                may_repeat |= (key_bits & bit) != 0;
+                key_bits |= bit;
+                store_string(push(), key);
+                q = skip_whitespace(p_);
+                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+                if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
+                p_ = skip_whitespace(q + 1);
+                read_value();
+                ++members;
+                q = skip_whitespace(p_);
+                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+                if (*q == '}') break;
+                if (*q != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, q);
+                q = skip_whitespace(q + 1);
+                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+                if (*q == '}') fail_at(ReadErrorReason::TrailingComma, q);
+            }
+        }
+        p_ = q + 1;
+        ++depth_;
+        entries()[open] = {detail::head_of(Kind::Object, members), count_ - open - 1};
+        if (may_repeat) settle_repeated_keys(open);
+    }
+
+    std::string_view key_at(std::size_t i) noexcept {
+        const DocumentEntry& key = entries()[i];
+        return {document_.strings_.get() + key.payload, key.size()};
+    }
+
+    // A repeated key keeps its first position and takes its last value:
+    // the object's entries are rewritten in that order (rare; the tree's
+    // objects settle the same way).
+    void settle_repeated_keys(std::size_t open) {
+        struct Member {
+            std::size_t key;    // entry of the key
+            std::size_t value;  // entry of the value that the key ends with
+        };
+        std::vector<Member> settled;
+        std::unordered_map<std::string_view, std::size_t> position_of_key;
+        bool repeated = false;
+        const std::size_t end = count_;
+        for (std::size_t i = open + 1; i < end; i += 1 + entries()[i + 1].span()) {
+            const auto [it, added] = position_of_key.try_emplace(key_at(i), settled.size());
+            if (added) {
+                settled.push_back({i, i + 1});
+            } else {
+                settled[it->second].value = i + 1;
+                repeated = true;
+            }
+        }
+        if (!repeated) return;
+        std::vector<DocumentEntry> rewritten;
+        rewritten.reserve(end - open - 1);
+        for (const Member& m : settled) {
+            rewritten.push_back(entries()[m.key]);
+            const DocumentEntry* value = entries() + m.value;
+            rewritten.insert(rewritten.end(), value, value + value->span());
+        }
+        std::memcpy(entries() + open + 1, rewritten.data(), rewritten.size() * sizeof(DocumentEntry));
+        count_ = open + 1 + rewritten.size();
+        entries()[open] = {detail::head_of(Kind::Object, settled.size()), rewritten.size()};
+    }
+
+    JsonDocument document_;
+    std::size_t count_ = 0;
+    std::size_t capacity_ = 0;
+    char* strings_end_ = nullptr;
+};
+
+JsonDocument read_json_document(std::string_view text) {
+    return DocumentReader(text).read();
+}
+
+}  // namespace tessel::json

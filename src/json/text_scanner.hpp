@@ -1,0 +1,452 @@
+#pragma once
+// The scanning both JSON readers share: whitespace, literal words, strings
+// with their escapes, numbers (with the reader's own float arithmetic), the
+// depth budget, and positioned errors. A reader derives from it and adds how
+// it stores what it reads.
+//
+// Numbers are stored through store_unsigned, store_negative, store_float and
+// store_number overloads for the reader's slot type, found by argument-
+// dependent look-up; those for JsonValue are here.
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "json/reader.hpp"
+#include "json/string_scan.hpp"
+#include "json/value.hpp"
+
+namespace tessel::json::detail {
+
+// The doubles nearest to 1e0 ... 1e308 (the compiler rounds each literal).
+inline constexpr double kPowersOfTen[309] = {
+    1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11,  1e12,
+    1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21,  1e22,  1e23,  1e24,  1e25,
+    1e26,  1e27,  1e28,  1e29,  1e30,  1e31,  1e32,  1e33,  1e34,  1e35,  1e36,  1e37,  1e38,
+    1e39,  1e40,  1e41,  1e42,  1e43,  1e44,  1e45,  1e46,  1e47,  1e48,  1e49,  1e50,  1e51,
+    1e52,  1e53,  1e54,  1e55,  1e56,  1e57,  1e58,  1e59,  1e60,  1e61,  1e62,  1e63,  1e64,
+    1e65,  1e66,  1e67,  1e68,  1e69,  1e70,  1e71,  1e72,  1e73,  1e74,  1e75,  1e76,  1e77,
+    1e78,  1e79,  1e80,  1e81,  1e82,  1e83,  1e84,  1e85,  1e86,  1e87,  1e88,  1e89,  1e90,
+    1e91,  1e92,  1e93,  1e94,  1e95,  1e96,  1e97,  1e98,  1e99,  1e100, 1e101, 1e102, 1e103,
+    1e104, 1e105, 1e106, 1e107, 1e108, 1e109, 1e110, 1e111, 1e112, 1e113, 1e114, 1e115, 1e116,
+    1e117, 1e118, 1e119, 1e120, 1e121, 1e122, 1e123, 1e124, 1e125, 1e126, 1e127, 1e128, 1e129,
+    1e130, 1e131, 1e132, 1e133, 1e134, 1e135, 1e136, 1e137, 1e138, 1e139, 1e140, 1e141, 1e142,
+    1e143, 1e144, 1e145, 1e146, 1e147, 1e148, 1e149, 1e150, 1e151, 1e152, 1e153, 1e154, 1e155,
+    1e156, 1e157, 1e158, 1e159, 1e160, 1e161, 1e162, 1e163, 1e164, 1e165, 1e166, 1e167, 1e168,
+    1e169, 1e170, 1e171, 1e172, 1e173, 1e174, 1e175, 1e176, 1e177, 1e178, 1e179, 1e180, 1e181,
+    1e182, 1e183, 1e184, 1e185, 1e186, 1e187, 1e188, 1e189, 1e190, 1e191, 1e192, 1e193, 1e194,
+    1e195, 1e196, 1e197, 1e198, 1e199, 1e200, 1e201, 1e202, 1e203, 1e204, 1e205, 1e206, 1e207,
+    1e208, 1e209, 1e210, 1e211, 1e212, 1e213, 1e214, 1e215, 1e216, 1e217, 1e218, 1e219, 1e220,
+    1e221, 1e222, 1e223, 1e224, 1e225, 1e226, 1e227, 1e228, 1e229, 1e230, 1e231, 1e232, 1e233,
+    1e234, 1e235, 1e236, 1e237, 1e238, 1e239, 1e240, 1e241, 1e242, 1e243, 1e244, 1e245, 1e246,
+    1e247, 1e248, 1e249, 1e250, 1e251, 1e252, 1e253, 1e254, 1e255, 1e256, 1e257, 1e258, 1e259,
+    1e260, 1e261, 1e262, 1e263, 1e264, 1e265, 1e266, 1e267, 1e268, 1e269, 1e270, 1e271, 1e272,
+    1e273, 1e274, 1e275, 1e276, 1e277, 1e278, 1e279, 1e280, 1e281, 1e282, 1e283, 1e284, 1e285,
+    1e286, 1e287, 1e288, 1e289, 1e290, 1e291, 1e292, 1e293, 1e294, 1e295, 1e296, 1e297, 1e298,
+    1e299, 1e300, 1e301, 1e302, 1e303, 1e304, 1e305, 1e306, 1e307, 1e308,
+};
+
+constexpr bool is_digit(char c) noexcept {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
+constexpr int hex_value(char c) noexcept {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+inline void append_utf8(std::string& out, std::uint32_t cp) {
+    char buf[4];
+    std::size_t n;
+    if (cp < 0x80) {
+        buf[0] = static_cast<char>(cp);
+        n = 1;
+    } else if (cp < 0x800) {
+        buf[0] = static_cast<char>(0xC0 | (cp >> 6));
+        buf[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 2;
+    } else if (cp < 0x10000) {
+        buf[0] = static_cast<char>(0xE0 | (cp >> 12));
+        buf[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buf[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 3;
+    } else {
+        buf[0] = static_cast<char>(0xF0 | (cp >> 18));
+        buf[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        buf[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        buf[3] = static_cast<char>(0x80 | (cp & 0x3F));
+        n = 4;
+    }
+    out.append(buf, n);
+}
+
+inline void store_unsigned(JsonValue& slot, std::uint64_t u) noexcept { slot = JsonValue::from_unsigned(u); }
+inline void store_negative(JsonValue& slot, std::int64_t i) noexcept { slot = JsonValue::from_signed(i); }
+inline void store_float(JsonValue& slot, double x) noexcept { slot = JsonValue::from_double(x); }
+inline void store_number(JsonValue& slot, JsonValue&& number) noexcept { slot = std::move(number); }
+
+// One pass over the text with a byte pointer. Only the offset is tracked;
+// line and column are computed from it when an error is reported.
+class TextScanner {
+protected:
+    explicit TextScanner(std::string_view text)
+        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+
+    static constexpr int kDepthBudget = 128;
+
+    static constexpr bool starts_number(char c) noexcept { return c == '-' || is_digit(c); }
+
+    // Reports an error positioned after the bytes before `consumed_end`: the
+    // line of the last consumed byte and the count of consumed bytes on it.
+    [[noreturn]] void fail(ReadErrorReason reason, const char* consumed_end) const {
+        std::size_t line = 1;
+        const char* line_start = begin_;
+        for (const char* q = begin_; q != consumed_end; ++q) {
+            if (*q == '\n') {
+                ++line;
+                line_start = q + 1;
+            }
+        }
+        throw ReadError(reason, line, static_cast<std::size_t>(consumed_end - line_start));
+    }
+    // An error found at the byte `at` (which counts as consumed).
+    [[noreturn]] void fail_at(ReadErrorReason reason, const char* at) const {
+        fail(reason, at + 1);
+    }
+    // An error found because the text ended.
+    [[noreturn]] void fail_eof(ReadErrorReason reason) const { fail(reason, end_); }
+
+    void skip_whitespace() noexcept { p_ = skip_whitespace(p_); }
+    const char* skip_whitespace(const char* p) const noexcept {
+        while (p != end_) {
+            const char c = *p;
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') break;
+            ++p;
+        }
+        return p;
+    }
+
+    void expect_word(std::string_view rest) {
+        for (const char c : rest) {
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (*p_ != c) fail_at(ReadErrorReason::ExpectedIdent, p_);
+            ++p_;
+        }
+    }
+
+    // Spends one level of the depth budget and steps over the opening byte.
+    void enter_container() {
+        if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, p_);
+        ++p_;
+    }
+
+    // How far the bytes of a key just read may be read: strings without
+    // escapes lie in the text, others in scratch_.
+    const char* readable_end(std::string_view text) const noexcept {
+        return text.data() != scratch_.data() ? end_ : text.data() + text.size();
+    }
+
+    // Reads string content after the opening quote, through the closing quote.
+    // The result points into the text when the string has no escapes, else into
+    // scratch_; it is valid until the next string is read.
+    std::string_view read_string() {
+        const char* const start = p_;
+        const char* const stop = find_string_stop(start, end_);
+        if (stop == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+        if (*stop == '"') {
+            p_ = stop + 1;
+            return std::string_view(start, static_cast<std::size_t>(stop - start));
+        }
+        p_ = stop;
+        scratch_.assign(start, p_);
+        for (;;) {
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+            const char c = *p_;
+            if (c == '"') {
+                ++p_;
+                return scratch_;
+            }
+            if (c == '\\') {
+                ++p_;
+                read_escape();
+                continue;
+            }
+            if (static_cast<unsigned char>(c) < 0x20) {
+                fail_at(ReadErrorReason::ControlCharacterWhileParsingString, p_);
+            }
+            const char* const run = p_;
+            p_ = find_string_stop(p_, end_);
+            scratch_.append(run, p_);
+        }
+    }
+
+    // After a backslash.
+    void read_escape() {
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+        char decoded;
+        switch (*p_) {
+            case '"':
+                decoded = '"';
+                break;
+            case '\\':
+                decoded = '\\';
+                break;
+            case '/':
+                decoded = '/';
+                break;
+            case 'b':
+                decoded = '\b';
+                break;
+            case 'f':
+                decoded = '\f';
+                break;
+            case 'n':
+                decoded = '\n';
+                break;
+            case 'r':
+                decoded = '\r';
+                break;
+            case 't':
+                decoded = '\t';
+                break;
+            case 'u':
+                ++p_;
+                read_unicode_escape();
+                return;
+            default:
+                fail_at(ReadErrorReason::InvalidEscape, p_);
+        }
+        scratch_.push_back(decoded);
+        ++p_;
+    }
+
+    // The four hexadecimal digits of a \u escape, as one UTF-16 code unit.
+    std::uint32_t read_hex4() {
+        if (end_ - p_ < 4) fail_eof(ReadErrorReason::EofWhileParsingString);
+        std::uint32_t unit = 0;
+        bool ok = true;
+        for (int i = 0; i < 4; ++i) {
+            const int digit = hex_value(p_[i]);
+            ok &= digit >= 0;
+            unit = unit * 16 + static_cast<std::uint32_t>(digit & 0xF);
+        }
+        p_ += 4;
+        if (!ok) fail(ReadErrorReason::InvalidEscape, p_);
+        return unit;
+    }
+
+    // After "\u".
+    void read_unicode_escape() {
+        const std::uint32_t unit = read_hex4();
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            append_utf8(scratch_, unit);
+            return;
+        }
+        if (unit >= 0xDC00) fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
+        // A leading surrogate: "\u" and a trailing surrogate must follow.
+        for (const char c : {'\\', 'u'}) {
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
+            if (*p_ != c) fail_at(ReadErrorReason::UnexpectedEndOfHexEscape, p_);
+            ++p_;
+        }
+        const std::uint32_t trailing = read_hex4();
+        if (trailing < 0xDC00 || trailing > 0xDFFF) {
+            fail(ReadErrorReason::LoneLeadingSurrogateInHexEscape, p_);
+        }
+        append_utf8(scratch_, 0x10000 + ((unit - 0xD800) << 10) + (trailing - 0xDC00));
+    }
+
+    // Appends one decimal digit to the significand unless it would overflow;
+    // from the first digit that would, `dropping` is set and stays set.
+    static void push_digit(std::uint64_t& significand, unsigned digit, bool& dropping) noexcept {
+        if (dropping) return;
+        if (significand > (UINT64_MAX - digit) / 10) {
+            dropping = true;
+            return;
+        }
+        significand = significand * 10 + digit;
+    }
+
+    // Reads a number starting at `start` (its sign or first digit) into
+    // `slot`, which is null, and returns its end. The position is passed in
+    // and out, not kept in p_ meanwhile: a position in memory is stored and
+    // reloaded around every step, and each reload waits for the store.
+    // Plain numbers of up to 19 digits without an exponent, nearly all numbers
+    // of an option document, take a short path; any other text is read by the
+    // general one from the start of the number.
+    template <class Slot>
+    const char* read_number(Slot& slot, const char* start) {
+        const char* q = start;
+        const bool negative = *q == '-';
+        q += negative;
+        const char* const digits_start = q;
+        const char* const digits_end = end_ - q > 20 ? q + 20 : end_;
+        std::uint64_t significand = 0;
+        while (q != digits_end && is_digit(*q)) significand = significand * 10 + static_cast<unsigned>(*q++ - '0');
+        std::size_t integer_digits = static_cast<std::size_t>(q - digits_start);
+        if (integer_digits == 0 || integer_digits > 19 || (integer_digits > 1 && *digits_start == '0')) {
+            return read_number_general(slot, start);
+        }
+        if (q == end_ || (*q != '.' && *q != 'e' && *q != 'E')) {
+            if (!negative) {
+                store_unsigned(slot, significand);
+            } else if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
+                store_negative(slot, static_cast<std::int64_t>(0 - significand));
+            } else {
+                store_float(slot, -static_cast<double>(significand));
+            }
+            return q;
+        }
+        if (*q != '.') {
+            return read_number_general(slot, start);
+        }
+        ++q;
+        const char* const fraction_start = q;
+        const char* const fraction_end =
+            static_cast<std::size_t>(end_ - q) > 20 - integer_digits ? q + (20 - integer_digits) : end_;
+        while (q != fraction_end && is_digit(*q)) significand = significand * 10 + static_cast<unsigned>(*q++ - '0');
+        const std::size_t fraction_digits = static_cast<std::size_t>(q - fraction_start);
+        if (fraction_digits == 0 || integer_digits + fraction_digits > 19 ||
+            (q != end_ && (*q == 'e' || *q == 'E'))) {
+            return read_number_general(slot, start);
+        }
+        // The general path's arithmetic for an exponent of -fraction_digits.
+        const double f = static_cast<double>(significand) / kPowersOfTen[fraction_digits];
+        store_float(slot, negative ? -f : f);
+        return q;
+    }
+
+    // The general path, from the first byte of the number, through p_.
+    template <class Slot>
+    const char* read_number_general(Slot& slot, const char* start) {
+        p_ = start;
+        store_number(slot, read_number_general());
+        return p_;
+    }
+
+    JsonValue read_number_general() {
+        bool negative = false;
+        if (*p_ == '-') {
+            negative = true;
+            ++p_;
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+        }
+        std::uint64_t significand = 0;
+        bool dropping = false;
+        // Power of ten implied by dropped integer digits, kept fraction digits and
+        // the written exponent. Its parts are bounded by the text length and by
+        // 2^31, so 64 bits cannot overflow.
+        std::int64_t exponent = 0;
+        bool is_float = false;
+
+        if (*p_ == '0') {
+            ++p_;
+            if (p_ != end_ && is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
+        } else if (is_digit(*p_)) {
+            // Up to 19 digits cannot overflow 64 bits.
+            const char* const safe_end = end_ - p_ > 19 ? p_ + 19 : end_;
+            while (p_ != safe_end && is_digit(*p_)) {
+                significand = significand * 10 + static_cast<unsigned>(*p_ - '0');
+                ++p_;
+            }
+            while (p_ != end_ && is_digit(*p_)) {
+                push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
+                if (dropping) ++exponent;
+                ++p_;
+            }
+            is_float = dropping;
+        } else {
+            fail_at(ReadErrorReason::InvalidNumber, p_);
+        }
+
+        if (p_ != end_ && *p_ == '.') {
+            ++p_;
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
+            while (p_ != end_ && is_digit(*p_)) {
+                if (!dropping) {
+                    push_digit(significand, static_cast<unsigned>(*p_ - '0'), dropping);
+                    if (!dropping) --exponent;
+                }
+                ++p_;
+            }
+            is_float = true;
+        }
+
+        if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
+            ++p_;
+            bool negative_exponent = false;
+            if (p_ != end_ && (*p_ == '+' || *p_ == '-')) {
+                negative_exponent = *p_ == '-';
+                ++p_;
+            }
+            if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+            if (!is_digit(*p_)) fail_at(ReadErrorReason::InvalidNumber, p_);
+            std::int64_t written = 0;
+            while (p_ != end_ && is_digit(*p_)) {
+                written = written * 10 + (*p_ - '0');
+                if (written > INT32_MAX) {
+                    // An exponent beyond 32 bits: zero, or out of range.
+                    if (!negative_exponent && significand != 0) {
+                        fail_at(ReadErrorReason::NumberOutOfRange, p_);
+                    }
+                    while (p_ != end_ && is_digit(*p_)) ++p_;
+                    return JsonValue::from_double(negative ? -0.0 : 0.0);
+                }
+                ++p_;
+            }
+            exponent += negative_exponent ? -written : written;
+            is_float = true;
+        }
+
+        if (!is_float) {
+            if (!negative) return JsonValue::from_unsigned(significand);
+            if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
+                // Modular conversion: 2^63 becomes INT64_MIN.
+                return JsonValue::from_signed(static_cast<std::int64_t>(0 - significand));
+            }
+            // -0 and magnitudes beyond 2^63 are floats.
+        }
+        return JsonValue::from_double(decimal_to_double(significand, exponent, negative));
+    }
+
+    // significand × 10^exponent, one rounded IEEE operation at a time (this is
+    // not a correctly rounding conversion, and must not become one: documents
+    // read the same doubles as the reader they were written for). Errors are
+    // positioned at the last digit of the number.
+    double decimal_to_double(std::uint64_t significand, std::int64_t exponent,
+                             bool negative) const {
+        double f = static_cast<double>(significand);
+        for (;;) {
+            const std::uint64_t magnitude = exponent < 0 ? 0 - static_cast<std::uint64_t>(exponent)
+                                                         : static_cast<std::uint64_t>(exponent);
+            if (magnitude <= 308) {
+                const double power = kPowersOfTen[magnitude];
+                if (exponent >= 0) {
+                    f *= power;
+                    if (std::isinf(f)) fail(ReadErrorReason::NumberOutOfRange, p_);
+                } else {
+                    f /= power;
+                }
+                break;
+            }
+            if (f == 0.0) break;
+            if (exponent > 0) fail(ReadErrorReason::NumberOutOfRange, p_);
+            f /= 1e308;
+            exponent += 308;
+        }
+        return negative ? -f : f;
+    }
+
+    const char* const begin_;
+    const char* p_;
+    const char* const end_;
+    int depth_ = kDepthBudget;
+    std::string scratch_;
+};
+
+}  // namespace tessel::json::detail
