@@ -5,8 +5,10 @@
 // Without arguments it times the documents that bench/bench_json_anchors.py
 // writes next to this program (bench_data/json_heatmap.json and
 // bench_data/json_small.json); that script also runs this program and sets
-// its times beside Python's json and orjson. One line per document:
-//   NAME bytes=B read_ns=R write_ns=W total_ns=T
+// its times beside Python's json and orjson. Two lines per document, one for
+// the editable tree (JsonValue) and one for the read-only JsonDocument:
+//   NAME form=tree bytes=B read_ns=R write_ns=W total_ns=T
+//   NAME form=document bytes=B read_ns=R write_ns=W total_ns=T
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "json/document.hpp"
 #include "json/reader.hpp"
 #include "json/writer.hpp"
 
@@ -63,17 +66,32 @@ void bench(const std::filesystem::path& path) {
         std::printf("%s missing (run bench/bench_json_anchors.py to write it)\n", path.c_str());
         return;
     }
-    const JsonValue parsed = tessel::json::read_json(text);
-    const double read_ns = time_per_call([&] {
-        const JsonValue v = tessel::json::read_json(text);
-        g_sink = g_sink + static_cast<std::size_t>(v.kind());
-    });
-    const double write_ns =
-        time_per_call([&] { g_sink = g_sink + tessel::json::to_json(parsed).size(); });
-    const double total_ns = time_per_call(
-        [&] { g_sink = g_sink + tessel::json::to_json(tessel::json::read_json(text)).size(); });
-    std::printf("%s bytes=%zu read_ns=%.0f write_ns=%.0f total_ns=%.0f\n", path.filename().c_str(),
-                text.size(), read_ns, write_ns, total_ns);
+    const std::string file_name = path.filename().string();
+    const char* const name = file_name.c_str();
+    {
+        const JsonValue parsed = tessel::json::read_json(text);
+        const double read_ns = time_per_call([&] {
+            const JsonValue v = tessel::json::read_json(text);
+            g_sink = g_sink + static_cast<std::size_t>(v.kind());
+        });
+        const double write_ns = time_per_call([&] { g_sink = g_sink + tessel::json::to_json(parsed).size(); });
+        const double total_ns = time_per_call(
+            [&] { g_sink = g_sink + tessel::json::to_json(tessel::json::read_json(text)).size(); });
+        std::printf("%s form=tree bytes=%zu read_ns=%.0f write_ns=%.0f total_ns=%.0f\n", name, text.size(),
+                    read_ns, write_ns, total_ns);
+    }
+    {
+        const tessel::json::JsonDocument parsed = tessel::json::read_json_document(text);
+        const double read_ns = time_per_call([&] {
+            const tessel::json::JsonDocument d = tessel::json::read_json_document(text);
+            g_sink = g_sink + d.entry_count();
+        });
+        const double write_ns = time_per_call([&] { g_sink = g_sink + tessel::json::to_json(parsed).size(); });
+        const double total_ns = time_per_call(
+            [&] { g_sink = g_sink + tessel::json::to_json(tessel::json::read_json_document(text)).size(); });
+        std::printf("%s form=document bytes=%zu read_ns=%.0f write_ns=%.0f total_ns=%.0f\n", name, text.size(),
+                    read_ns, write_ns, total_ns);
+    }
 }
 
 }  // namespace

@@ -144,7 +144,8 @@ namespace {
 
 class DocumentWriter : public detail::TextWriter {
 public:
-    DocumentWriter(std::string& out, const char* strings) : TextWriter(out), strings_(strings) {}
+    DocumentWriter(std::string& out, const char* strings, std::size_t first_room = 0)
+        : TextWriter(out, first_room), strings_(strings) {}
 
     // Recursion: one level per nested array or object, at most 127 in a
     // document read from text.
@@ -187,7 +188,15 @@ private:
         const DocumentEntry* const end = o + o->span();
         for (const DocumentEntry* key = first; key != end; key += 1 + key[1].span()) {
             p = this->key(key, p, key != first);
-            p = value(key + 1, p);
+            // Scalars and strings here, without the call that containers take.
+            const DocumentEntry* const v = key + 1;
+            if (v->kind() < Kind::String) {
+                p = scalar(v, room(p, kScalarRoom));
+            } else if (v->kind() == Kind::String) {
+                p = string(v, p);
+            } else {
+                p = value(v, p);
+            }
         }
         return put(p, '}');
     }
@@ -239,6 +248,9 @@ private:
             case Kind::Negative:
                 return negative_text(static_cast<std::int64_t>(e->payload), p);
             case Kind::Float:
+                if ((e->head & DocumentEntry::kTenThousandths) != 0) {
+                    return ten_thousandths_text(static_cast<std::int64_t>(e->payload) < 0, e->size(), p);
+                }
                 return float_text(std::bit_cast<double>(e->payload), p);
             default:
                 return null_text(p);
@@ -259,6 +271,16 @@ void write_json(JsonView value, std::string& out) {
 std::string to_json(JsonView value) {
     std::string out;
     write_json(value, out);
+    return out;
+}
+
+std::string to_json(const JsonDocument& document) {
+    // Compact text read back is rarely longer than it was; a text with
+    // whitespace leaves room unused.
+    std::string out;
+    const JsonView root = document.root();
+    DocumentWriter writer(out, root.strings_, document.text_size() + 64);
+    writer.finish(writer.value(root.entry_, writer.start()));
     return out;
 }
 

@@ -36,6 +36,10 @@ struct DocumentEntry {
     static constexpr unsigned kSizeShift = 16;
     // A string whose bytes need no escape when written.
     static constexpr std::uint64_t kPlainText = std::uint64_t{1} << 8;
+    // A float read from a decimal of at most 4 fraction digits and 15 digits
+    // in all, k / 10^4 with k from 1 to below 2^48: the size holds k, the
+    // float's digits, so that writing it needs no search for them.
+    static constexpr std::uint64_t kTenThousandths = std::uint64_t{1} << 9;
 
     Kind kind() const noexcept { return static_cast<Kind>(head & 0xFF); }
     std::size_t size() const noexcept { return static_cast<std::size_t>(head >> kSizeShift); }
@@ -62,6 +66,8 @@ public:
 
     // Entries in use: one per value and one per member key.
     std::size_t entry_count() const noexcept { return entry_count_; }
+    // Bytes of the text the document was read from.
+    std::size_t text_size() const noexcept { return text_size_; }
 
     // Readable bytes after the last string byte, so that short strings can
     // be copied as one fixed-size block.
@@ -75,6 +81,7 @@ private:
 
     std::unique_ptr<detail::DocumentEntry[], FreeDeleter> entries_;
     std::size_t entry_count_ = 0;
+    std::size_t text_size_ = 0;
     std::unique_ptr<char[]> strings_;
 };
 
@@ -126,6 +133,7 @@ private:
     friend class JsonArrayView;
     friend class JsonObjectView;
     friend void write_json(JsonView value, std::string& out);
+    friend std::string to_json(const JsonDocument& document);
     JsonView(const detail::DocumentEntry* entry, const char* strings) noexcept : entry_(entry), strings_(strings) {}
     void require(Kind wanted) const;
     [[noreturn]] void wrong_kind(std::string_view wanted) const;
@@ -247,5 +255,8 @@ inline JsonView JsonDocument::root() const noexcept {
 // same text as write_json of the same value as a JsonValue.
 void write_json(JsonView value, std::string& out);
 std::string to_json(JsonView value);
+// The whole document, with room for about the length of the text it was read
+// from made at once.
+std::string to_json(const JsonDocument& document);
 
 }  // namespace tessel::json

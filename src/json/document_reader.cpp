@@ -30,6 +30,19 @@ inline void store_negative(DocumentEntry& slot, std::int64_t i) noexcept {
 inline void store_float(DocumentEntry& slot, double x) noexcept {
     slot = {head_of(Kind::Float, 0), std::bit_cast<std::uint64_t>(x)};
 }
+inline void store_decimal(DocumentEntry& slot, double x, std::uint64_t significand,
+                          std::size_t fraction_digits) noexcept {
+    // significand / 10^d with d <= 4 and at most 15 digits: x is nearest to it,
+    // and those digits, fewer than a double keeps apart, are x's shortest.
+    constexpr std::uint64_t kScale[] = {10000, 1000, 100, 10, 1};
+    const std::uint64_t k = fraction_digits <= 4 ? significand * kScale[fraction_digits] : 0;
+    if (k != 0 && k < (std::uint64_t{1} << 48) && significand < 1'000'000'000'000'000) {
+        slot = {head_of(Kind::Float, static_cast<std::size_t>(k), DocumentEntry::kTenThousandths),
+                std::bit_cast<std::uint64_t>(x)};
+        return;
+    }
+    store_float(slot, x);
+}
 inline void store_number(DocumentEntry& slot, JsonValue&& number) {
     switch (number.kind()) {
         case Kind::Unsigned:
@@ -79,6 +92,7 @@ public:
         // document of the same size grow into fresh memory, and every page of
         // fresh memory faults on first touch.
         document_.entry_count_ = count_;
+        document_.text_size_ = static_cast<std::size_t>(end_ - begin_);
         return std::move(document_);
     }
 
@@ -139,7 +153,14 @@ private:
     void store_string(DocumentEntry& entry, std::string_view text) noexcept {
         const bool plain = text.data() != scratch_.data();  // no escape: nothing to escape when written
         const auto offset = static_cast<std::uint64_t>(strings_end_ - document_.strings_.get());
-        if (!text.empty()) std::memcpy(strings_end_, text.data(), text.size());
+        // Short text as one 16-byte block when the text has 16 readable bytes
+        // there (the string buffer always has room for 16 past its end).
+        static_assert(JsonDocument::kStringPadding >= 16);
+        if (text.size() <= 16 && plain && end_ - text.data() >= 16) {
+            std::memcpy(strings_end_, text.data(), 16);
+        } else if (!text.empty()) {
+            std::memcpy(strings_end_, text.data(), text.size());
+        }
         strings_end_ += text.size();
         entry = {detail::head_of(Kind::String, text.size(), plain ? DocumentEntry::kPlainText : 0), offset};
     }
@@ -229,10 +250,30 @@ private:
         return {document_.strings_.get() + key.payload, key.size()};
     }
 
+    // Whether two members of the object opened at `open` share a key.
+    // Without allocating up to this many members, which is every object
+    // whose key bits collided by chance.
+    static constexpr std::size_t kScannedMembers = 32;
+    bool has_repeated_key(std::size_t open) {
+        const std::size_t end = count_;
+        if (entries()[open].size() > kScannedMembers) return true;  // settled below, with a map
+        std::size_t keys[kScannedMembers];
+        std::size_t n = 0;
+        for (std::size_t i = open + 1; i < end; i += 1 + entries()[i + 1].span()) {
+            const std::string_view key = key_at(i);
+            for (std::size_t j = 0; j < n; ++j) {
+                if (key_at(keys[j]) == key) return true;
+            }
+            keys[n++] = i;
+        }
+        return false;
+    }
+
     // A repeated key keeps its first position and takes its last value:
     // the object's entries are rewritten in that order (rare; the tree's
     // objects settle the same way).
     void settle_repeated_keys(std::size_t open) {
+        if (!has_repeated_key(open)) return;
         struct Member {
             std::size_t key;    // entry of the key
             std::size_t value;  // entry of the value that the key ends with

@@ -77,8 +77,12 @@ inline constexpr std::array<std::uint32_t, 1000> kSmallNumbers = [] {
 // and each reload waits for the store before it.
 class TextWriter {
 public:
-    explicit TextWriter(std::string& out)
-        : out_(out), written_(out.size()), limit_(out.data() + out.size()) {}
+    // `first_room`: bytes to make room for at once, when the caller can tell
+    // about how long the text will be (each doubling copies what was written).
+    explicit TextWriter(std::string& out, std::size_t first_room = 0) : out_(out), written_(out.size()) {
+        if (first_room != 0) out_.resize(written_ + first_room);
+        limit_ = out_.data() + out_.size();
+    }
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
     ~TextWriter() { out_.resize(written_); }
@@ -117,8 +121,14 @@ public:
         if (!(scaled < 1e15)) return format_json_float(x, p);
         const auto k = static_cast<std::uint64_t>(scaled + 0.5);
         if (k == 0 || !is_nearest_to_ten_thousandths(magnitude, k)) return format_json_float(x, p);
+        return ten_thousandths_text(std::signbit(x), k, p);
+    }
+
+    // The float form of a float known to be the double nearest to k / 10^4,
+    // for k from 1 to below 10^15: those are its shortest round-trip digits.
+    static char* ten_thousandths_text(bool negative, std::uint64_t k, char* p) noexcept {
         *p = '-';
-        p += std::signbit(x);
+        p += negative;
         p = unsigned_text(k / 10000, p);
         const auto fraction = static_cast<unsigned>(k % 10000);
         std::uint32_t digits;  // the four fraction digits, in memory order
