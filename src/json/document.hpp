@@ -56,7 +56,8 @@ class JsonArrayView;
 class JsonObjectView;
 struct JsonMemberView;
 
-// Owns the entries and string bytes of one document read from text.
+// Owns the entries and string bytes of one document read from text, in one
+// block: the string bytes first, the entries after them.
 class JsonDocument {
 public:
     JsonDocument() noexcept = default;
@@ -79,10 +80,15 @@ private:
         void operator()(void* p) const noexcept;
     };
 
-    std::unique_ptr<detail::DocumentEntry[], FreeDeleter> entries_;
+    const char* strings() const noexcept { return reinterpret_cast<const char*>(block_.get()); }
+    const detail::DocumentEntry* entries() const noexcept {
+        return reinterpret_cast<const detail::DocumentEntry*>(block_.get() + entries_offset_);
+    }
+
+    std::unique_ptr<unsigned char[], FreeDeleter> block_;
+    std::size_t entries_offset_ = 0;
     std::size_t entry_count_ = 0;
     std::size_t text_size_ = 0;
-    std::unique_ptr<char[]> strings_;
 };
 
 // Reads the one JSON value of `text`, as read_json does (same errors).
@@ -248,7 +254,7 @@ private:
 inline JsonView JsonDocument::root() const noexcept {
     // A default-made document has no entries: its root is the static null.
     static constexpr detail::DocumentEntry kNull{static_cast<std::uint64_t>(Kind::Null), 0};
-    return entries_ ? JsonView(entries_.get(), strings_.get()) : JsonView(&kNull, nullptr);
+    return block_ ? JsonView(entries(), strings()) : JsonView(&kNull, nullptr);
 }
 
 // Appends the compact text of the value of a present view to `out`: the

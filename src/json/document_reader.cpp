@@ -75,11 +75,13 @@ public:
         if (text.size() >= (std::size_t{1} << (64 - DocumentEntry::kSizeShift - 1))) {
             throw std::length_error("JSON text too long");
         }
+        // Decoding never lengthens a string, so the string bytes fit in as
+        // many bytes as the text (and the padding), rounded for the entries.
+        entries_offset_ = (text.size() + JsonDocument::kStringPadding + 15) & ~std::size_t{15};
+        document_.entries_offset_ = entries_offset_;
         // A first guess of one entry per 3 bytes (data arrays of short numbers
         // take 3 to 5 bytes per value); more is added when needed.
         reserve_entries(text.size() / 3 + 16);
-        document_.strings_.reset(new char[text.size() + JsonDocument::kStringPadding]);
-        strings_end_ = document_.strings_.get();
     }
 
     JsonDocument read() {
@@ -87,7 +89,7 @@ public:
         read_value();
         skip_whitespace();
         if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
-        std::memset(strings_end_, 0, JsonDocument::kStringPadding);
+        std::memset(strings() + strings_size_, 0, JsonDocument::kStringPadding);
         // Room guessed past the end is kept: handing it back makes the next
         // document of the same size grow into fresh memory, and every page of
         // fresh memory faults on first touch.
@@ -97,14 +99,18 @@ public:
     }
 
 private:
-    DocumentEntry* entries() noexcept { return document_.entries_.get(); }
+    char* strings() noexcept { return reinterpret_cast<char*>(document_.block_.get()); }
+    DocumentEntry* entries() noexcept {
+        return reinterpret_cast<DocumentEntry*>(document_.block_.get() + entries_offset_);
+    }
 
     void reserve_entries(std::size_t capacity) {
-        void* grown = std::realloc(document_.entries_.get(), std::max<std::size_t>(capacity, 1) * sizeof(DocumentEntry));
+        if (capacity > (SIZE_MAX - entries_offset_) / sizeof(DocumentEntry)) throw std::bad_alloc();
+        void* grown = std::realloc(document_.block_.get(), entries_offset_ + capacity * sizeof(DocumentEntry));
         if (grown == nullptr) throw std::bad_alloc();
-        (void)document_.entries_.release();
-        document_.entries_.reset(static_cast<DocumentEntry*>(grown));
-        capacity_ = std::max<std::size_t>(capacity, 1);
+        (void)document_.block_.release();
+        document_.block_.reset(static_cast<unsigned char*>(grown));
+        capacity_ = capacity;
     }
 
     // The next entry, its content left to the caller.
@@ -152,17 +158,49 @@ private:
     // scratch buffer) copied to the document's string bytes.
     void store_string(DocumentEntry& entry, std::string_view text) noexcept {
         const bool plain = text.data() != scratch_.data();  // no escape: nothing to escape when written
-        const auto offset = static_cast<std::uint64_t>(strings_end_ - document_.strings_.get());
+        const std::size_t offset = strings_size_;
+        char* const to = strings() + offset;
         // Short text as one 16-byte block when the text has 16 readable bytes
         // there (the string buffer always has room for 16 past its end).
         static_assert(JsonDocument::kStringPadding >= 16);
         if (text.size() <= 16 && plain && end_ - text.data() >= 16) {
-            std::memcpy(strings_end_, text.data(), 16);
+            std::memcpy(to, text.data(), 16);
         } else if (!text.empty()) {
-            std::memcpy(strings_end_, text.data(), text.size());
+            std::memcpy(to, text.data(), text.size());
         }
-        strings_end_ += text.size();
+        strings_size_ += text.size();
         entry = {detail::head_of(Kind::String, text.size(), plain ? DocumentEntry::kPlainText : 0), offset};
+    }
+
+    // A string at `q` (its opening quote) into `text`; returns its end.
+    // Strings without escapes, nearly all, are found here; others are read
+    // again from the start by the scanner, which decodes and checks them.
+    const char* read_string_at(const char* q, std::string_view& text) {
+        const char* const stop = find_string_stop(q + 1, end_);
+        if (stop != end_ && *stop == '"') {
+            text = std::string_view(q + 1, static_cast<std::size_t>(stop - q - 1));
+            return stop + 1;
+        }
+        p_ = q + 1;
+        text = read_string();
+        return p_;
+    }
+
+    // Any value at `q` (or the end); returns its end. Numbers and strings are
+    // read here, with the position in a local; containers through p_.
+    const char* read_value_at(const char* q) {
+        if (q != end_) {
+            if (starts_number(*q)) return read_number(push(), q);
+            if (*q == '"') {
+                std::string_view text;
+                q = read_string_at(q, text);
+                store_string(push(), text);
+                return q;
+            }
+        }
+        p_ = q;
+        read_value();
+        return p_;
     }
 
     // The position is kept in a local between the calls that need p_ (a
@@ -176,13 +214,7 @@ private:
         std::size_t elements = 0;
         if (*q != ']') {
             for (;;) {
-                if (starts_number(*q)) {  // the bulk of data arrays
-                    q = read_number(push(), q);
-                } else {
-                    p_ = q;
-                    read_value();
-                    q = p_;
-                }
+                q = read_value_at(q);
                 ++elements;
                 if (q != end_ && *q == ',') {  // the common, compact case
                     ++q;
@@ -218,23 +250,32 @@ private:
             for (;;) {
                 // q is at the first byte of a key, whitespace skipped.
                 if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
-                p_ = q + 1;
-                const std::string_view key = read_string();
+                std::string_view key;
+                q = read_string_at(q, key);
                 const std::uint64_t bit = JsonObject::key_bit(key);
                 may_repeat |= (key_bits & bit) != 0;
                 key_bits |= bit;
                 store_string(push(), key);
-                q = skip_whitespace(p_);
-                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-                if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
-                p_ = skip_whitespace(q + 1);
-                read_value();
+                if (q != end_ && *q == ':') {  // the common, compact case
+                    ++q;
+                } else {
+                    q = skip_whitespace(q);
+                    if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+                    if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
+                    ++q;
+                }
+                q = read_value_at(skip_whitespace(q));
                 ++members;
-                q = skip_whitespace(p_);
-                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-                if (*q == '}') break;
-                if (*q != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, q);
-                q = skip_whitespace(q + 1);
+                if (q != end_ && *q == ',') {
+                    ++q;
+                } else {
+                    q = skip_whitespace(q);
+                    if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+                    if (*q == '}') break;
+                    if (*q != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, q);
+                    ++q;
+                }
+                q = skip_whitespace(q);
                 if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
                 if (*q == '}') fail_at(ReadErrorReason::TrailingComma, q);
             }
@@ -247,7 +288,7 @@ private:
 
     std::string_view key_at(std::size_t i) noexcept {
         const DocumentEntry& key = entries()[i];
-        return {document_.strings_.get() + key.payload, key.size()};
+        return {strings() + key.payload, key.size()};
     }
 
     // Whether two members of the object opened at `open` share a key.
@@ -307,7 +348,8 @@ private:
     JsonDocument document_;
     std::size_t count_ = 0;
     std::size_t capacity_ = 0;
-    char* strings_end_ = nullptr;
+    std::size_t entries_offset_;
+    std::size_t strings_size_ = 0;  // string bytes written
 };
 
 JsonDocument read_json_document(std::string_view text) {
