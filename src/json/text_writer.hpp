@@ -165,13 +165,24 @@ public:
 #endif
     }
 
-    // Small counts and indexes are most of the integers of a document.
-    // (`p` has room for at least 20 bytes.)
+    // Small counts and indexes are most of the integers of a document: below
+    // a million they are spelled from the tables. (`p` has room for at least
+    // 20 bytes.)
     static char* unsigned_text(std::uint64_t u, char* p) noexcept {
         if (u < 1000) {
             const std::uint32_t entry = kSmallNumbers[u];
             std::memcpy(p, &entry, sizeof entry);
             return p + (entry >> 24);
+        }
+        if (u < 1'000'000) {
+            const auto high = static_cast<std::uint32_t>(u / 1000);
+            const auto low = static_cast<std::uint32_t>(u % 1000);
+            const std::uint32_t entry = kSmallNumbers[high];
+            std::memcpy(p, &entry, sizeof entry);
+            p += entry >> 24;
+            std::memcpy(p, &kDigitPairs[2 * (low / 10)], 2);
+            p[2] = static_cast<char>('0' + low % 10);
+            return p + 3;
         }
         return std::to_chars(p, p + 20, u).ptr;
     }

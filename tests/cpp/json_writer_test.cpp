@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "json/value.hpp"
 #include "float_text_reference.hpp"
@@ -58,6 +59,21 @@ TEST(JsonWriter, Integers) {
     write_json_signed(-42, out);
     write_json_signed(7, out);
     EXPECT_EQ(out, "x42-427");
+}
+
+// Integers below a million are spelled from digit tables: every length and
+// the zeros inside them, at the table boundaries and in between.
+TEST(JsonWriter, IntegersAroundTheTableBoundaries) {
+    std::vector<std::uint64_t> values;
+    for (std::uint64_t u = 0; u < 2000; ++u) values.push_back(u);
+    for (std::uint64_t base : {10'000u, 100'000u, 1'000'000u}) {
+        for (std::uint64_t u = base - 1100; u < base + 1100; ++u) values.push_back(u);
+    }
+    for (std::uint64_t u = 7; u < 2'000'000; u += 977) values.push_back(u);
+    for (const std::uint64_t u : values) {
+        ASSERT_EQ(to_json(JsonValue::array({JsonValue::from_unsigned(u), JsonValue::from_unsigned(u)})),
+                  "[" + std::to_string(u) + "," + std::to_string(u) + "]");
+    }
 }
 
 TEST(JsonWriter, FloatForms) {
