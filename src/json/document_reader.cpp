@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -80,8 +81,9 @@ public:
         entries_offset_ = (text.size() + JsonDocument::kStringPadding + 15) & ~std::size_t{15};
         document_.entries_offset_ = entries_offset_;
         // A first guess of one entry per 3 bytes (data arrays of short numbers
-        // take 3 to 5 bytes per value); more is added when needed.
-        reserve_entries(text.size() / 3 + 16);
+        // take 3 to 5 bytes per value), up to 16 MB of entries; more is added
+        // when needed.
+        reserve_entries(std::min<std::size_t>(text.size() / 3 + 16, std::size_t{1} << 20));
     }
 
     JsonDocument read() {
@@ -100,9 +102,7 @@ public:
 
 private:
     char* strings() noexcept { return reinterpret_cast<char*>(document_.block_.get()); }
-    DocumentEntry* entries() noexcept {
-        return reinterpret_cast<DocumentEntry*>(document_.block_.get() + entries_offset_);
-    }
+    DocumentEntry* entries() noexcept { return entries_; }
 
     void reserve_entries(std::size_t capacity) {
         if (capacity > (SIZE_MAX - entries_offset_) / sizeof(DocumentEntry)) throw std::bad_alloc();
@@ -110,13 +110,14 @@ private:
         if (grown == nullptr) throw std::bad_alloc();
         (void)document_.block_.release();
         document_.block_.reset(static_cast<unsigned char*>(grown));
+        entries_ = reinterpret_cast<DocumentEntry*>(document_.block_.get() + entries_offset_);
         capacity_ = capacity;
     }
 
     // The next entry, its content left to the caller.
     DocumentEntry& push() {
         if (count_ == capacity_) [[unlikely]] reserve_entries(capacity_ * 2);
-        return entries()[count_++];
+        return entries_[count_++];
     }
 
     // Any value, p_ at its first byte (or at the end).
@@ -346,6 +347,7 @@ private:
     }
 
     JsonDocument document_;
+    DocumentEntry* entries_ = nullptr;  // in document_'s block, moved when it grows
     std::size_t count_ = 0;
     std::size_t capacity_ = 0;
     std::size_t entries_offset_;
