@@ -12,22 +12,18 @@ namespace {
 
 // The bar value of a data item: its member "value" when it is an object,
 // otherwise the item itself; present only when that is a usable number.
-std::optional<double> bar_value(const json::JsonValue& item) {
-    if (item.is_object()) {
-        const json::JsonValue* value = item.member("value");
-        return value != nullptr ? usable_number(*value) : std::nullopt;
-    }
-    return usable_number(item);
+std::optional<double> bar_value(json::JsonView item) {
+    return usable_number(item.is_object() ? item.member("value") : item);
 }
 
 // The greatest bar value of all series, never below 1 (negative values do not
 // lower it, and an all-small chart still fills at most its height).
-double bar_value_maximum(const json::JsonArray& series) {
+double bar_value_maximum(json::JsonArrayView series) {
     double v_max = 0.0;
-    for (const json::JsonValue& s : series) {
-        const json::JsonArray* data = array_member(&s, "data");
-        if (data == nullptr) continue;
-        for (const json::JsonValue& item : *data) {
+    for (const json::JsonView s : series) {
+        const std::optional<json::JsonArrayView> data = array_member(s, "data");
+        if (!data) continue;
+        for (const json::JsonView item : *data) {
             if (const std::optional<double> v = bar_value(item); v && *v > v_max) v_max = *v;
         }
     }
@@ -36,8 +32,8 @@ double bar_value_maximum(const json::JsonArray& series) {
 
 }  // namespace
 
-void draw_bars(const json::JsonValue& root, const json::JsonArray& series, std::uint32_t width,
-               std::uint32_t height, std::string& out) {
+void draw_bars(json::JsonView root, json::JsonArrayView series, std::uint32_t width, std::uint32_t height,
+               std::string& out) {
     const double n_cat = axis_category_count(root, "xAxis");
     const double n_ser = static_cast<double>(series.size());
     const double v_max = bar_value_maximum(series);
@@ -54,22 +50,21 @@ void draw_bars(const json::JsonValue& root, const json::JsonArray& series, std::
     std::string width_text;
     append_two_decimal(bar_width, width_text);
 
-    for (std::size_t i = 0; i < series.size(); ++i) {
-        const json::JsonValue& s = series[i];
-        const json::JsonArray* data = array_member(&s, "data");
-        if (data == nullptr) continue;
-        const json::JsonString* series_colour = string_member(s.member("itemStyle"), "color");
-        const std::string_view default_fill = series_colour != nullptr ? std::string_view(*series_colour) : "#111111";
-        const double series_shift = bar_width * static_cast<double>(i);
+    // Positions count along the walk: indexing a view of nested items walks it again.
+    for (std::size_t series_index = 0; const json::JsonView s : series) {
+        const double series_shift = bar_width * static_cast<double>(series_index++);
+        const std::optional<json::JsonArrayView> data = array_member(s, "data");
+        if (!data) continue;
+        const std::string_view default_fill = string_member(s.member("itemStyle"), "color").value_or("#111111");
 
-        for (std::size_t j = 0; j < data->size(); ++j) {
-            const json::JsonValue& item = (*data)[j];
+        for (std::size_t category = 0; const json::JsonView item : *data) {
+            const double band_left = band * static_cast<double>(category++) + kPlotLeft;
             const std::optional<double> v = bar_value(item);
             if (!v) continue;
-            const double x = (offset + (band * static_cast<double>(j) + kPlotLeft)) + series_shift;
+            const double x = (offset + band_left) + series_shift;
             const double bar_height = plot_height * (*v / v_max);
             const double y = baseline - bar_height;
-            const json::JsonString* item_colour = string_member(item.member("itemStyle"), "color");
+            const std::string_view fill = string_member(item.member("itemStyle"), "color").value_or(default_fill);
 
             out += "<rect x=\"";
             append_two_decimal(x, out);
@@ -80,7 +75,7 @@ void draw_bars(const json::JsonValue& root, const json::JsonArray& series, std::
             out += "\" height=\"";
             append_two_decimal(bar_height, out);
             out += "\" fill=\"";
-            append_svg_text(item_colour != nullptr ? std::string_view(*item_colour) : default_fill, out);
+            append_svg_text(fill, out);
             out += "\"/>";
         }
     }

@@ -9,24 +9,36 @@ namespace tessel::svg {
 
 namespace {
 
-// A cell is an array item of at least three elements: column, row, value.
-const json::JsonArray* cell_of(const json::JsonValue& item) {
-    if (!item.is_array() || item.as_array().size() < 3) return nullptr;
-    return &item.as_array();
+// A cell is an array item of at least three elements: column, row, value;
+// more elements are ignored.
+struct Cell {
+    json::JsonView column;
+    json::JsonView row;
+    json::JsonView value;
+};
+
+std::optional<Cell> cell_of(json::JsonView item) {
+    if (!item.is_array()) return std::nullopt;
+    const json::JsonArrayView elements = item.as_array();
+    if (elements.size() < 3) return std::nullopt;
+    auto it = elements.begin();
+    const json::JsonView column = *it++;
+    const json::JsonView row = *it++;
+    return Cell{column, row, *it};
 }
 
 // A grid index is a non-negative integer; floats (even whole ones), negative
 // integers and other kinds place the cell at index 0.
-double grid_index(const json::JsonValue& v) {
+double grid_index(json::JsonView v) {
     return v.kind() == json::Kind::Unsigned ? static_cast<double>(v.as_unsigned()) : 0.0;
 }
 
-double cell_value_maximum(const json::JsonArray& data) {
+double cell_value_maximum(json::JsonArrayView data) {
     double v_max = 0.0;
-    for (const json::JsonValue& item : data) {
-        const json::JsonArray* cell = cell_of(item);
-        if (cell == nullptr) continue;
-        if (const std::optional<double> v = usable_number((*cell)[2]); v && *v > v_max) v_max = *v;
+    for (const json::JsonView item : data) {
+        const std::optional<Cell> cell = cell_of(item);
+        if (!cell) continue;
+        if (const std::optional<double> v = usable_number(cell->value); v && *v > v_max) v_max = *v;
     }
     return v_max < 1.0 ? 1.0 : v_max;
 }
@@ -45,10 +57,10 @@ void append_level_colour(double t, std::string& out) {
 
 }  // namespace
 
-void draw_heatmap(const json::JsonValue& root, const json::JsonValue& first_series, std::uint32_t width,
-                  std::uint32_t height, std::string& out) {
-    const json::JsonArray* data = array_member(&first_series, "data");
-    if (data == nullptr) return;
+void draw_heatmap(json::JsonView root, json::JsonView first_series, std::uint32_t width, std::uint32_t height,
+                  std::string& out) {
+    const std::optional<json::JsonArrayView> data = array_member(first_series, "data");
+    if (!data) return;
 
     const double n_x = axis_category_count(root, "xAxis");
     const double n_y = axis_category_count(root, "yAxis");
@@ -65,12 +77,12 @@ void draw_heatmap(const json::JsonValue& root, const json::JsonValue& first_seri
     append_two_decimal(cell_height, size_text);
     size_text += "\" fill=\"";
 
-    for (const json::JsonValue& item : *data) {
-        const json::JsonArray* cell = cell_of(item);
-        if (cell == nullptr) continue;
-        const double cx = grid_index((*cell)[0]);
-        const double cy = grid_index((*cell)[1]);
-        const std::optional<double> v = usable_number((*cell)[2]);
+    for (const json::JsonView item : *data) {
+        const std::optional<Cell> cell = cell_of(item);
+        if (!cell) continue;
+        const double cx = grid_index(cell->column);
+        const double cy = grid_index(cell->row);
+        const std::optional<double> v = usable_number(cell->value);
         double t = v ? *v / v_max : 0.0;
         if (t < 0.0) t = 0.0;
         if (t > 1.0) t = 1.0;

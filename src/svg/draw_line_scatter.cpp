@@ -21,13 +21,14 @@ struct Point {
 
 // An array item whose first two elements are usable numbers; more elements
 // are ignored.
-std::optional<Point> point_of(const json::JsonValue& item) {
+std::optional<Point> point_of(json::JsonView item) {
     if (!item.is_array()) return std::nullopt;
-    const json::JsonArray& pair = item.as_array();
+    const json::JsonArrayView pair = item.as_array();
     if (pair.size() < 2) return std::nullopt;
-    const std::optional<double> x = usable_number(pair[0]);
+    auto it = pair.begin();
+    const std::optional<double> x = usable_number(*it++);
     if (!x) return std::nullopt;
-    const std::optional<double> y = usable_number(pair[1]);
+    const std::optional<double> y = usable_number(*it);
     if (!y) return std::nullopt;
     return Point{*x, *y};
 }
@@ -73,10 +74,9 @@ struct PointMapping {
     }
 };
 
-std::string_view line_series_colour(const json::JsonValue& s) {
-    if (const json::JsonString* c = string_member(s.member("lineStyle"), "color")) return *c;
-    if (const json::JsonString* c = string_member(s.member("itemStyle"), "color")) return *c;
-    return "#111111";
+std::string_view line_series_colour(json::JsonView s) {
+    if (const std::optional<std::string_view> c = string_member(s.member("lineStyle"), "color")) return *c;
+    return string_member(s.member("itemStyle"), "color").value_or("#111111");
 }
 
 void append_polyline(std::span<const Point> points, const PointMapping& mapping, std::string_view colour,
@@ -111,25 +111,25 @@ void append_circles(std::span<const Point> points, const PointMapping& mapping, 
     }
 }
 
-// The points of every series, in order, read once from the document into one
-// compact run (the document's items are scattered over the heap); series i
-// owns points [start(i), end(i)).
+// The points of every series, in order: the domains must cover all of them
+// before the first is drawn, so they are read from the document once into
+// one compact run; series i owns points [start(i), end(i)).
 struct GatheredPoints {
     std::vector<Point> points;
     std::vector<std::size_t> ends;
     Range xs;
     Range ys;
 
-    explicit GatheredPoints(const json::JsonArray& series) {
+    explicit GatheredPoints(json::JsonArrayView series) {
         std::size_t capacity = 0;
-        for (const json::JsonValue& s : series) {
-            if (const json::JsonArray* data = array_member(&s, "data")) capacity += data->size();
+        for (const json::JsonView s : series) {
+            if (const std::optional<json::JsonArrayView> data = array_member(s, "data")) capacity += data->size();
         }
         points.reserve(capacity);
         ends.reserve(series.size());
-        for (const json::JsonValue& s : series) {
-            if (const json::JsonArray* data = array_member(&s, "data")) {
-                for (const json::JsonValue& item : *data) {
+        for (const json::JsonView s : series) {
+            if (const std::optional<json::JsonArrayView> data = array_member(s, "data")) {
+                for (const json::JsonView item : *data) {
                     if (const std::optional<Point> p = point_of(item)) {
                         xs.include(p->x);
                         ys.include(p->y);
@@ -149,8 +149,8 @@ struct GatheredPoints {
 
 }  // namespace
 
-void draw_line_scatter(const json::JsonArray& series, std::uint32_t width, std::uint32_t height,
-                       bool scatter_chart, std::string& out) {
+void draw_line_scatter(json::JsonArrayView series, std::uint32_t width, std::uint32_t height, bool scatter_chart,
+                       std::string& out) {
     const GatheredPoints gathered(series);
     const double w = width;
     const double h = height;
@@ -158,15 +158,14 @@ void draw_line_scatter(const json::JsonArray& series, std::uint32_t width, std::
     const PointMapping mapping{Domain(gathered.xs), Domain(gathered.ys), (w - kRightMargin) - kPlotLeft, bottom,
                                bottom - kPlotTop};
 
-    for (std::size_t i = 0; i < series.size(); ++i) {
-        const json::JsonValue& s = series[i];
+    for (std::size_t i = 0; const json::JsonView s : series) {
+        const std::span<const Point> points = gathered.of_series(i++);
         const std::string_view colour = line_series_colour(s);
-        const json::JsonString* type = string_member(&s, "type");
-        const std::string_view series_type = type != nullptr ? std::string_view(*type) : "line";
+        const std::string_view series_type = string_member(s, "type").value_or("line");
         if (scatter_chart || series_type == "scatter") {
-            append_circles(gathered.of_series(i), mapping, colour, out);
+            append_circles(points, mapping, colour, out);
         } else if (series_type == "line") {
-            append_polyline(gathered.of_series(i), mapping, colour, out);
+            append_polyline(points, mapping, colour, out);
         }
     }
 }

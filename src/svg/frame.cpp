@@ -10,14 +10,13 @@ namespace {
 
 // The title text: "title" (or the first element of a "title" array) as an
 // object with a string "text"; empty in every other case.
-std::string_view title_text(const json::JsonValue& root) {
-    const json::JsonValue* title = root.member("title");
-    if (title != nullptr && title->is_array()) {
-        const json::JsonArray& titles = title->as_array();
-        title = titles.empty() ? nullptr : &titles.front();
+std::string_view title_text(json::JsonView root) {
+    json::JsonView title = root.member("title");
+    if (title.is_array()) {
+        const json::JsonArrayView titles = title.as_array();
+        title = titles.empty() ? json::JsonView() : titles.front();
     }
-    const json::JsonString* text = string_member(title, "text");
-    return text != nullptr ? std::string_view(*text) : std::string_view();
+    return string_member(title, "text").value_or(std::string_view());
 }
 
 // a - b for unsigned sizes, 0 when b exceeds a: the axis lines never carry a sign.
@@ -25,12 +24,10 @@ std::uint32_t minus_or_zero(std::uint32_t a, std::uint32_t b) { return a > b ? a
 
 }  // namespace
 
-FrameSettings frame_settings(const json::JsonValue& root) {
-    const json::JsonString* background = string_member(&root, "backgroundColor");
-    const json::JsonString* text_colour = string_member(root.member("textStyle"), "color");
+FrameSettings frame_settings(json::JsonView root) {
     return FrameSettings{
-        background != nullptr ? std::string_view(*background) : "white",
-        text_colour != nullptr ? std::string_view(*text_colour) : "#111111",
+        string_member(root, "backgroundColor").value_or("white"),
+        string_member(root.member("textStyle"), "color").value_or("#111111"),
         title_text(root),
     };
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "json/value.hpp"
+#include "json/document.hpp"
 
 namespace tessel::svg {
 
@@ -15,8 +15,8 @@ struct FrameSettings {
     std::string_view title;       // empty: no title element
 };
 
-// Reads the settings from the document root; views point into `root`.
-FrameSettings frame_settings(const json::JsonValue& root);
+// Reads the settings from the document root; views point into its document.
+FrameSettings frame_settings(json::JsonView root);
 
 // Appends the root start tag, background, title (when not empty) and the
 // axis lines of a W x H picture.

@@ -1,7 +1,10 @@
 #include "svg/render_option_svg.hpp"
 
+#include <optional>
+
 #include "common/errors.hpp"
-#include "json/reader.hpp"
+#include "json/document.hpp"
+#include "json/reader.hpp"  // ReadError
 #include "svg/document_reading.hpp"
 #include "svg/draw_series.hpp"
 #include "svg/frame.hpp"
@@ -10,33 +13,33 @@ namespace tessel::svg {
 
 namespace {
 
-json::JsonValue decode_document(std::string_view option_json) {
+// Read only, never edited: a document rather than a tree.
+json::JsonDocument decode_document(std::string_view option_json) {
     try {
-        return json::read_json(option_json);
+        return json::read_json_document(option_json);
     } catch (const json::ReadError& e) {
         throw ValueError("failed to decode option JSON: " + e.text());
     }
 }
 
 // Comparison charts have no static picture.
-void refuse_comparison_chart(const json::JsonValue& root) {
-    const json::JsonString* chart_type = string_member(root.member("_meta"), "chartType");
-    if (chart_type != nullptr && *chart_type == "stvd_comparison") {
-        throw ValueError("SVG rendering is not supported for chart type " + chart_type->str());
+void refuse_comparison_chart(json::JsonView root) {
+    const std::optional<std::string_view> chart_type = string_member(root.member("_meta"), "chartType");
+    if (chart_type == "stvd_comparison") {
+        throw ValueError("SVG rendering is not supported for chart type " + std::string(*chart_type));
     }
 }
 
-const json::JsonArray& require_series_array(const json::JsonValue& root) {
-    const json::JsonArray* series = array_member(&root, "series");
-    if (series == nullptr) throw ValueError("option JSON must contain a series array");
+json::JsonArrayView require_series_array(json::JsonView root) {
+    const std::optional<json::JsonArrayView> series = array_member(root, "series");
+    if (!series) throw ValueError("option JSON must contain a series array");
     return *series;
 }
 
 // A custom series anywhere refuses the whole picture.
-void refuse_custom_series(const json::JsonArray& series) {
-    for (const json::JsonValue& s : series) {
-        const json::JsonString* type = string_member(&s, "type");
-        if (type != nullptr && *type == "custom") {
+void refuse_custom_series(json::JsonArrayView series) {
+    for (const json::JsonView s : series) {
+        if (string_member(s, "type") == "custom") {
             throw ValueError("SVG rendering is not supported for custom series");
         }
     }
@@ -45,9 +48,10 @@ void refuse_custom_series(const json::JsonArray& series) {
 enum class ChartKind { Line, Scatter, Bar, Heatmap };
 
 // Decided by the first series alone; anything unrecognised draws as lines.
-ChartKind chart_kind(const json::JsonArray& series) {
-    const json::JsonString* type = series.empty() ? nullptr : string_member(&series.front(), "type");
-    if (type == nullptr) return ChartKind::Line;
+ChartKind chart_kind(json::JsonArrayView series) {
+    const std::optional<std::string_view> type =
+        series.empty() ? std::nullopt : string_member(series.front(), "type");
+    if (!type) return ChartKind::Line;
     if (*type == "heatmap") return ChartKind::Heatmap;
     if (*type == "bar") return ChartKind::Bar;
     if (*type == "scatter") return ChartKind::Scatter;
@@ -57,9 +61,10 @@ ChartKind chart_kind(const json::JsonArray& series) {
 }  // namespace
 
 std::string render_option_svg(std::string_view option_json, std::uint32_t width, std::uint32_t height) {
-    const json::JsonValue root = decode_document(option_json);
+    const json::JsonDocument document = decode_document(option_json);
+    const json::JsonView root = document.root();
     refuse_comparison_chart(root);
-    const json::JsonArray& series = require_series_array(root);
+    const json::JsonArrayView series = require_series_array(root);
     refuse_custom_series(series);
 
     std::string out;

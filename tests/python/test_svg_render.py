@@ -208,6 +208,29 @@ def test_heatmap_without_data_is_only_the_frame(series):
     assert data_part({"series": [series]}) == ""
 
 
+# --- items holding arrays and objects -------------------------------------
+
+
+def test_nested_values_in_items_are_stepped_over():
+    # Elements after an array or object inside an item are read at their own
+    # position, and items after such an item keep their category.
+    points = [[[1, 2], 3], [0, [5]], [0, 0, [9, 9]], [{"a": [1]}, 1], [10, 5, {"a": 1}]]
+    assert data_part({"series": [{"type": "line", "data": points}]}) == polyline("72.00,422.00 612.00,64.00")
+
+    cells = [[[1, 7], [3], 2, [4]], [{"a": {"b": [1, 2, 3]}}, 2, 4], [0, 0, 4]]
+    top = rect("72.00", "64.00", "19.67", "51.14", "rgb(55,100,165)")
+    assert heat(cells) == rect("72.00", "64.00", "19.67", "51.14", "rgb(150,172,205)") + rect(
+        "72.00", "166.29", "19.67", "51.14", "rgb(55,100,165)") + top
+
+    bars = [{"value": 1, "itemStyle": {"color": "x"}}, [[2]], 3]
+    doc = {"xAxis": {"data": [1, 2, 3]}, "series": [{"type": "bar", "data": bars, "itemStyle": {"color": "green"}}]}
+    assert data_part(doc) == rect("97.20", "302.67", "42.00", "119.33", "x") + rect("457.20", "64.00", "42.00", "358.00", "green")
+
+    # The second series keeps its shift after a first one whose items are all nested.
+    series = [{"type": "bar", "data": [[[1]], {"value": {"a": 2}}]}, {"type": "bar", "data": [3]}]
+    assert data_part({"xAxis": {"data": [1, 2, 3]}, "series": series}) == rect("139.20", "64.00", "42.00", "358.00")
+
+
 # --- rounding of every operation -------------------------------------------
 
 
