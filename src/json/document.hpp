@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "json/reader.hpp"
 #include "json/value.hpp"
 
 namespace tessel::json {
@@ -56,8 +57,7 @@ class JsonArrayView;
 class JsonObjectView;
 struct JsonMemberView;
 
-// Owns the entries and string bytes of one document read from text, in one
-// block: the string bytes first, the entries after them.
+// Owns the entries and string bytes of one document read from text.
 class JsonDocument {
 public:
     JsonDocument() noexcept = default;
@@ -80,13 +80,9 @@ private:
         void operator()(void* p) const noexcept;
     };
 
-    const char* strings() const noexcept { return reinterpret_cast<const char*>(block_.get()); }
-    const detail::DocumentEntry* entries() const noexcept {
-        return reinterpret_cast<const detail::DocumentEntry*>(block_.get() + entries_offset_);
-    }
-
-    std::unique_ptr<unsigned char[], FreeDeleter> block_;
-    std::size_t entries_offset_ = 0;
+    // The entries grow with realloc while the document is read.
+    std::unique_ptr<detail::DocumentEntry[], FreeDeleter> entries_;
+    std::unique_ptr<char[], FreeDeleter> strings_;
     std::size_t entry_count_ = 0;
     std::size_t text_size_ = 0;
 };
@@ -186,6 +182,7 @@ public:
     bool empty() const noexcept { return size() == 0; }
     iterator begin() const noexcept { return iterator(array_ + 1, strings_); }
     iterator end() const noexcept { return iterator(array_ + array_->span(), strings_); }
+    // The first element of a non-empty array.
     JsonView front() const noexcept { return *begin(); }
     // The element at `i` (below size()).
     JsonView at(std::size_t i) const noexcept;
@@ -254,7 +251,7 @@ private:
 inline JsonView JsonDocument::root() const noexcept {
     // A default-made document has no entries: its root is the static null.
     static constexpr detail::DocumentEntry kNull{static_cast<std::uint64_t>(Kind::Null), 0};
-    return block_ ? JsonView(entries(), strings()) : JsonView(&kNull, nullptr);
+    return entries_ ? JsonView(entries_.get(), strings_.get()) : JsonView(&kNull, nullptr);
 }
 
 // Appends the compact text of the value of a present view to `out`: the

@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
@@ -7,6 +10,10 @@
 
 #include "json/document.hpp"
 #include "json/text_scanner.hpp"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessel::json {
 
@@ -59,6 +66,44 @@ inline void store_number(DocumentEntry& slot, JsonValue&& number) {
 
 using detail::DocumentEntry;
 
+namespace {
+
+// At least the number of values and keys of a JSON text: each but the first
+// follows one of the bytes ',', ':', '[' and '{' (those inside strings only
+// make the count larger).
+std::size_t count_value_starts(std::string_view text) noexcept {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::size_t count = 1;
+#if defined(__SSE2__)
+    // '[' and '{' differ in one bit, which ',' and ':' have set.
+    const auto starts = [](__m128i bytes) {
+        const __m128i open = _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), _mm_set1_epi8('{'));
+        const __m128i comma = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(','));
+        const __m128i colon = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(':'));
+        return _mm_or_si128(open, _mm_or_si128(comma, colon));
+    };
+    // Byte counters, summed before any can pass 255.
+    while (end - p >= 16 * 255) {
+        __m128i counters = _mm_setzero_si128();
+        for (int i = 0; i < 255; ++i, p += 16) {
+            counters = _mm_sub_epi8(counters, starts(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+    }
+    for (; end - p >= 16; p += 16) {
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(starts(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))));
+        count += static_cast<std::size_t>(std::popcount(mask));
+    }
+#endif
+    for (; p != end; ++p) count += *p == ',' || *p == ':' || *p == '[' || *p == '{';
+    return count;
+}
+
+}  // namespace
+
 void JsonDocument::FreeDeleter::operator()(void* p) const noexcept {
     std::free(p);
 }
@@ -76,14 +121,15 @@ public:
         if (text.size() >= (std::size_t{1} << (64 - DocumentEntry::kSizeShift - 1))) {
             throw std::length_error("JSON text too long");
         }
-        // Decoding never lengthens a string, so the string bytes fit in as
-        // many bytes as the text (and the padding), rounded for the entries.
-        entries_offset_ = (text.size() + JsonDocument::kStringPadding + 15) & ~std::size_t{15};
-        document_.entries_offset_ = entries_offset_;
-        // A first guess of one entry per 3 bytes (data arrays of short numbers
-        // take 3 to 5 bytes per value), up to 16 MB of entries; more is added
-        // when needed.
-        reserve_entries(std::min<std::size_t>(text.size() / 3 + 16, std::size_t{1} << 20));
+        // Short texts take a first guess of one entry per 3 bytes (data
+        // arrays of short numbers take 3 to 5 bytes per value) and grow if
+        // it falls short. Long ones are counted: a block that is regrown, or
+        // much larger than needed, lands in fresh memory on every read, and
+        // each page of that faults when first touched.
+        reserve_entries(text.size() <= kGuessedText ? text.size() / 3 + 16 : count_value_starts(text));
+        // Decoding never lengthens a string: the text's size is room for all
+        // (the pages never written to are never touched).
+        reallocate(document_.strings_, text.size() + JsonDocument::kStringPadding);
     }
 
     JsonDocument read() {
@@ -91,7 +137,7 @@ public:
         read_value();
         skip_whitespace();
         if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
-        std::memset(strings() + strings_size_, 0, JsonDocument::kStringPadding);
+        std::memset(document_.strings_.get() + strings_size_, 0, JsonDocument::kStringPadding);
         // Room guessed past the end is kept: handing it back makes the next
         // document of the same size grow into fresh memory, and every page of
         // fresh memory faults on first touch.
@@ -101,16 +147,22 @@ public:
     }
 
 private:
-    char* strings() noexcept { return reinterpret_cast<char*>(document_.block_.get()); }
+    static constexpr std::size_t kGuessedText = std::size_t{1} << 20;
+
     DocumentEntry* entries() noexcept { return entries_; }
 
-    void reserve_entries(std::size_t capacity) {
-        if (capacity > (SIZE_MAX - entries_offset_) / sizeof(DocumentEntry)) throw std::bad_alloc();
-        void* grown = std::realloc(document_.block_.get(), entries_offset_ + capacity * sizeof(DocumentEntry));
+    template <class T>
+    static T* reallocate(std::unique_ptr<T[], JsonDocument::FreeDeleter>& block, std::size_t count) {
+        if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        void* grown = std::realloc(block.get(), std::max<std::size_t>(count, 1) * sizeof(T));
         if (grown == nullptr) throw std::bad_alloc();
-        (void)document_.block_.release();
-        document_.block_.reset(static_cast<unsigned char*>(grown));
-        entries_ = reinterpret_cast<DocumentEntry*>(document_.block_.get() + entries_offset_);
+        (void)block.release();
+        block.reset(static_cast<T*>(grown));
+        return block.get();
+    }
+
+    void reserve_entries(std::size_t capacity) {
+        entries_ = reallocate(document_.entries_, capacity);
         capacity_ = capacity;
     }
 
@@ -160,7 +212,7 @@ private:
     void store_string(DocumentEntry& entry, std::string_view text) noexcept {
         const bool plain = text.data() != scratch_.data();  // no escape: nothing to escape when written
         const std::size_t offset = strings_size_;
-        char* const to = strings() + offset;
+        char* const to = document_.strings_.get() + offset;
         // Short text as one 16-byte block when the text has 16 readable bytes
         // there (the string buffer always has room for 16 past its end).
         static_assert(JsonDocument::kStringPadding >= 16);
@@ -289,7 +341,7 @@ private:
 
     std::string_view key_at(std::size_t i) noexcept {
         const DocumentEntry& key = entries()[i];
-        return {strings() + key.payload, key.size()};
+        return {document_.strings_.get() + key.payload, key.size()};
     }
 
     // Whether two members of the object opened at `open` share a key.
@@ -347,10 +399,9 @@ private:
     }
 
     JsonDocument document_;
-    DocumentEntry* entries_ = nullptr;  // in document_'s block, moved when it grows
+    DocumentEntry* entries_ = nullptr;  // document_'s, moved when they grow
     std::size_t count_ = 0;
     std::size_t capacity_ = 0;
-    std::size_t entries_offset_;
     std::size_t strings_size_ = 0;  // string bytes written
 };
 
