@@ -125,6 +125,8 @@ protected:
 
     void skip_whitespace() noexcept { p_ = skip_whitespace(p_); }
     const char* skip_whitespace(const char* p) const noexcept {
+        // Compact text, the usual case, has none: one comparison tells.
+        if (p != end_ && static_cast<unsigned char>(*p) > ' ') return p;
         while (p != end_) {
             const char c = *p;
             if (c != ' ' && c != '\n' && c != '\r' && c != '\t') break;
