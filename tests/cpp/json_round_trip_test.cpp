@@ -13,11 +13,10 @@
 #include "json/reader.hpp"
 #include "json/value.hpp"
 #include "json/writer.hpp"
+#include "json_random.hpp"
 
 namespace {
 
-using tessel::json::JsonArray;
-using tessel::json::JsonObject;
 using tessel::json::JsonValue;
 using tessel::json::Kind;
 using tessel::json::read_json;
@@ -147,45 +146,11 @@ bool read_exactly(const std::string& text) {
     return sig.s <= (std::uint64_t{1} << 53) && e >= -22 && e <= 22;
 }
 
-std::string random_number_text(std::mt19937_64& rng) {
-    auto digits = [&](int n, bool leading_nonzero) {
-        std::string d;
-        for (int i = 0; i < n; ++i) {
-            d += static_cast<char>('0' + (i == 0 && leading_nonzero ? 1 + rng() % 9 : rng() % 10));
-        }
-        return d;
-    };
-    std::string text = rng() % 2 ? "-" : "";
-    text += rng() % 5 == 0 ? "0" : digits(1 + static_cast<int>(rng() % 28), true);
-    const bool fraction = rng() % 3 != 0;
-    if (fraction) text += "." + digits(1 + static_cast<int>(rng() % 28), false);
-    if (!fraction || rng() % 2) {
-        text += rng() % 4 == 0 ? "E" : "e";
-        const int sign = static_cast<int>(rng() % 3);
-        text += sign == 0 ? "" : (sign == 1 ? "+" : "-");
-        switch (rng() % 4) {
-            case 0:
-                text += std::to_string(rng() % 30);
-                break;
-            case 1:
-                text += std::to_string(rng() % 420);
-                break;
-            case 2:
-                text += std::string(rng() % 3, '0') + std::to_string(rng() % 700);
-                break;
-            default:
-                text += digits(9 + static_cast<int>(rng() % 4), false);
-                break;  // near 2^31
-        }
-    }
-    return text;
-}
-
 TEST(JsonFloatModel, ReaderMatchesModelOnRandomTexts) {
     std::mt19937_64 rng(7);
     int differs_from_strtod = 0;
     for (int i = 0; i < 300000; ++i) {
-        const std::string text = random_number_text(rng);
+        const std::string text = json_test::random_number_text(rng);
         const ModelFloat expected = model_float(text);
         try {
             const JsonValue v = read_json(text);
@@ -287,31 +252,6 @@ TEST(JsonFloatModel, WrittenFloatsReadBackAsTheModelSays) {
 
 // Random documents.
 
-std::string random_string(std::mt19937_64& rng) {
-    static const std::string pieces[] = {"a",
-                                         "Z",
-                                         " ",
-                                         "\"",
-                                         "\\",
-                                         "/",
-                                         "\n",
-                                         "\t",
-                                         "\x01",
-                                         "\x1f",
-                                         "\x7f",
-                                         std::string("\0", 1),
-                                         "\xc3\xa9",
-                                         "\xe2\x82\xac",
-                                         "\xf0\x9f\x98\x80",
-                                         "key",
-                                         "data",
-                                         "itemStyle"};
-    std::string s;
-    const int n = static_cast<int>(rng() % 8);
-    for (int i = 0; i < n; ++i) s += pieces[rng() % std::size(pieces)];
-    return s;
-}
-
 // A float that the reader's steps read back exactly once written.
 double random_exact_float(std::mt19937_64& rng) {
     for (;;) {
@@ -325,48 +265,10 @@ double random_exact_float(std::mt19937_64& rng) {
     }
 }
 
-JsonValue random_value(std::mt19937_64& rng, int depth) {
-    const int kind = static_cast<int>(rng() % (depth > 0 ? 8 : 6));
-    switch (kind) {
-        case 0:
-            return JsonValue();
-        case 1:
-            return JsonValue::boolean(rng() % 2 == 0);
-        case 2: {
-            const std::uint64_t edges[] = {0, 1, std::numeric_limits<std::uint64_t>::max(), rng(),
-                                           rng() % 1000};
-            return JsonValue::from_unsigned(edges[rng() % 5]);
-        }
-        case 3: {
-            const std::int64_t edges[] = {-1, std::numeric_limits<std::int64_t>::min(),
-                                          -static_cast<std::int64_t>(rng() >> 1) - 1};
-            return JsonValue::from_signed(edges[rng() % 3]);
-        }
-        case 4:
-            return rng() % 8 == 0 ? JsonValue::from_double(rng() % 2 ? 0.0 : -0.0)
-                                  : JsonValue::from_double(random_exact_float(rng));
-        case 5:
-            return JsonValue::string(random_string(rng));
-        case 6: {
-            JsonArray items;
-            const int n = static_cast<int>(rng() % 6);
-            for (int i = 0; i < n; ++i) items.push_back(random_value(rng, depth - 1));
-            return JsonValue::array(std::move(items));
-        }
-        default: {
-            JsonObject object;
-            const int n = static_cast<int>(rng() % (rng() % 4 == 0 ? 30 : 6));
-            for (int i = 0; i < n; ++i)
-                object.insert_or_assign(random_string(rng), random_value(rng, depth - 1));
-            return JsonValue::object(std::move(object));
-        }
-    }
-}
-
 TEST(JsonRoundTrip, RandomDocumentsReadBackEqual) {
     std::mt19937_64 rng(10);
     for (int i = 0; i < 20000; ++i) {
-        const JsonValue v = random_value(rng, 1 + static_cast<int>(rng() % 6));
+        const JsonValue v = json_test::random_value(rng, 1 + static_cast<int>(rng() % 6), random_exact_float);
         const std::string text = to_json(v);
         const JsonValue back = read_json(text);
         ASSERT_TRUE(back == v) << text;
