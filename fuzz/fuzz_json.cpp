@@ -4,12 +4,16 @@
 // place away (the reader's float steps round the power of ten and the
 // operation); writing that value again gives text that reads back once more.
 // The fixed decimal text of every float is checked against its exact path.
+// A JsonDocument read from the same bytes fails with the same error or holds
+// the same value and writes the same text.
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <optional>
 #include <string_view>
 
+#include "json/document.hpp"
 #include "json/number_text.hpp"
 #include "json/reader.hpp"
 #include "json/value.hpp"
@@ -70,20 +74,36 @@ void check_same_shape(const JsonValue& a, const JsonValue& b) {
     }
 }
 
+bool same_error(const tessel::json::ReadError& a, const tessel::json::ReadError& b) {
+    return a.reason == b.reason && a.line == b.line && a.column == b.column && a.text() == b.text();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::optional<tessel::json::ReadError> document_error;
+    tessel::json::JsonDocument document;
+    try {
+        document = tessel::json::read_json_document(text);
+    } catch (const tessel::json::ReadError& e) {
+        document_error = e;
+    }
     JsonValue value;
     try {
         value = tessel::json::read_json(text);
     } catch (const tessel::json::ReadError& e) {
         check(e.line >= 1 && e.column <= size);
         check(e.text() == e.what());
+        check(document_error && same_error(*document_error, e));
         return 0;
     }
+    check(!document_error);
     const std::string written = tessel::json::to_json(value);
+    check(tessel::json::to_json(document.root()) == written);
+    check(document.root().to_value() == value);
     const JsonValue back = tessel::json::read_json(written);  // must not throw
+    check(tessel::json::read_json_document(written).root().to_value() == back);
     check_same_shape(value, back);
     const JsonValue copy = back;
     check(copy == back);
