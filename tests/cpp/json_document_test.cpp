@@ -147,7 +147,10 @@ Outcome compare_with_tree(std::string_view text) {
     if (doc_error != tree_error) return {"error: tree \"" + tree_error + "\", document \"" + doc_error + "\""};
     if (!tree) return {};
     const JsonView root = doc->root();
-    if (to_json(root) != to_json(*tree)) return {"written: " + to_json(root) + " vs " + to_json(*tree), true};
+    const std::string written = to_json(*tree);
+    if (to_json(root) != written) return {"written: " + to_json(root) + " vs " + written, true};
+    if (to_json(*doc) != written) return {"document written: " + to_json(*doc) + " vs " + written, true};
+    if (doc->text_size() != text.size()) return {"text size", true};
     if (!(root.to_value() == *tree)) return {"to_value", true};
     if (doc->entry_count() != entries_of(*tree)) return {"entry count", true};
     return {mismatch(root, *tree), true};
@@ -367,6 +370,40 @@ TEST(JsonDocumentDifferential, NestingAroundTheDepthLimit) {
     }
 }
 
+// Texts of more than a megabyte have their entries counted before they are
+// read: the count must not be read past the text, and what is read is the same.
+TEST(JsonDocumentDifferential, TextsOfMoreThanAMegabyte) {
+    TextGen gen(26);
+    for (const char* space : {"", " \n"}) {
+        std::string text = "[[";  // in groups: at() and member() walk their array or object
+        for (int n = 1; text.size() < (std::size_t{1} << 20) + 4097;) {
+            const std::string piece = gen.document(4);
+            try {
+                (void)read_json(piece);
+                text += piece + space + (n++ % 32 == 0 ? "],[" : ",");
+            } catch (const ReadError&) {
+            }
+        }
+        text += "{\"last\":\"[{,:\"}]]";
+        const Outcome outcome = compare_with_tree(text);
+        EXPECT_EQ(outcome.difference, "");
+        EXPECT_TRUE(outcome.read);
+        EXPECT_EQ(difference(text.substr(0, text.size() - 1)), "");
+    }
+}
+
+// Decimals of up to 4 fraction digits and 15 digits in all (and k / 10^4
+// below 2^48) keep their digits for the writer; those just outside do not.
+TEST(JsonDocument, ShortDecimalsAroundTheirLimits) {
+    for (const char* number : {"0.0001", "-0.0001", "0.00001", "1.10", "-2.5000", "0.0", "-0.0", "12.3456",
+                               "28147497671.0655", "28147497671.0656", "-28147497671.0655", "99999999999.9999",
+                               "999999999999999.9", "100000000000000.0", "1234567890.12345", "4503599627370495.5"}) {
+        for (const std::string& text : {std::string(number), "[" + std::string(number) + "]",
+                                        "{\"k\":" + std::string(number) + "}", "[1," + std::string(number) + ",\"s\"]"})
+            EXPECT_EQ(difference(text), "") << text;
+    }
+}
+
 // Texts written out, for what random text rarely reaches.
 void expect_reads_as(std::string_view text, std::string_view expected) {
     EXPECT_EQ(difference(text), "") << text;
@@ -475,6 +512,7 @@ TEST(JsonDocument, DefaultDocumentHasANullRoot) {
     const JsonDocument doc;
     EXPECT_TRUE(doc.root().is_null());
     EXPECT_EQ(to_json(doc.root()), "null");
+    EXPECT_EQ(to_json(doc), "null");
     EXPECT_TRUE(doc.root().to_value() == JsonValue());
     EXPECT_EQ(doc.entry_count(), 0u);
 }
