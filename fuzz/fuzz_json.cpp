@@ -5,7 +5,7 @@
 // operation); writing that value again gives text that reads back once more.
 // The fixed decimal text of every float is checked against its exact path.
 // A JsonDocument read from the same bytes fails with the same error or holds
-// the same value and writes the same text.
+// the same value and writes the same text, from its root and as a whole.
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -101,6 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!document_error);
     const std::string written = tessel::json::to_json(value);
     check(tessel::json::to_json(document.root()) == written);
+    check(tessel::json::to_json(document) == written);
+    check(document.text_size() == size);
     check(document.root().to_value() == value);
     const JsonValue back = tessel::json::read_json(written);  // must not throw
     check(tessel::json::read_json_document(written).root().to_value() == back);
