@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "json/reader.hpp"
 #include "json/value.hpp"
@@ -61,6 +62,19 @@ struct JsonMemberView;
 class JsonDocument {
 public:
     JsonDocument() noexcept = default;
+    // A moved-from document is empty, as a default-made one.
+    JsonDocument(JsonDocument&& other) noexcept
+        : entries_(std::move(other.entries_)),
+          strings_(std::move(other.strings_)),
+          entry_count_(std::exchange(other.entry_count_, 0)),
+          text_size_(std::exchange(other.text_size_, 0)) {}
+    JsonDocument& operator=(JsonDocument&& other) noexcept {
+        entries_ = std::move(other.entries_);
+        strings_ = std::move(other.strings_);
+        entry_count_ = std::exchange(other.entry_count_, 0);
+        text_size_ = std::exchange(other.text_size_, 0);
+        return *this;
+    }
 
     // The document's one value (null for a default-made document).
     JsonView root() const noexcept;

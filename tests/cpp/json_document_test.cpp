@@ -508,13 +508,22 @@ TEST(JsonDocument, AccessorsOfAnotherKindOrOfAbsentViewsThrow) {
     EXPECT_FALSE(JsonView());
 }
 
-TEST(JsonDocument, DefaultDocumentHasANullRoot) {
-    const JsonDocument doc;
-    EXPECT_TRUE(doc.root().is_null());
-    EXPECT_EQ(to_json(doc.root()), "null");
-    EXPECT_EQ(to_json(doc), "null");
-    EXPECT_TRUE(doc.root().to_value() == JsonValue());
-    EXPECT_EQ(doc.entry_count(), 0u);
+TEST(JsonDocument, DefaultAndMovedFromDocumentsAreEmpty) {
+    JsonDocument read = read_json_document(R"({"a":[1,"b"]})");
+    const JsonDocument moved = std::move(read);
+    JsonDocument assigned;
+    assigned = read_json_document("[true]");
+    EXPECT_EQ(to_json(moved), R"({"a":[1,"b"]})");
+    EXPECT_EQ(to_json(assigned), "[true]");
+    const JsonDocument empty;
+    for (const JsonDocument* doc : {static_cast<const JsonDocument*>(&read), &empty}) {
+        EXPECT_TRUE(doc->root().is_null());
+        EXPECT_EQ(to_json(doc->root()), "null");
+        EXPECT_EQ(to_json(*doc), "null");
+        EXPECT_TRUE(doc->root().to_value() == JsonValue());
+        EXPECT_EQ(doc->entry_count(), 0u);
+        EXPECT_EQ(doc->text_size(), 0u);
+    }
 }
 
 TEST(JsonDocument, StringsAreDecodedAndWrittenAsTheTreeWritesThem) {
