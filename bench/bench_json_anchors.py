@@ -127,7 +127,7 @@ def ours(paths):
 
 # Ours and the anchors take turns, and each keeps its best round: a CPU that
 # slows down for a while then costs both sides alike.
-ROUNDS = 3
+ROUNDS = 5
 
 
 def main():

@@ -169,14 +169,16 @@ private:
         p = put(p, '[');
         const DocumentEntry* const first = a + 1;
         const DocumentEntry* const end = a + a->span();
-        for (const DocumentEntry* it = first; it != end; it += it->span()) {
+        for (const DocumentEntry* it = first; it != end;) {
             if (it->kind() < Kind::String) {
                 p = room(p, kScalarRoom + 1);
                 *p = ',';
                 p = scalar(it, p + (it != first));
+                ++it;
             } else {
                 if (it != first) p = put(p, ',');
                 p = value(it, p);
+                it += it->span();
             }
         }
         return put(p, ']');
@@ -186,16 +188,19 @@ private:
         p = put(p, '{');
         const DocumentEntry* const first = o + 1;
         const DocumentEntry* const end = o + o->span();
-        for (const DocumentEntry* key = first; key != end; key += 1 + key[1].span()) {
+        for (const DocumentEntry* key = first; key != end;) {
             p = this->key(key, p, key != first);
             // Scalars and strings here, without the call that containers take.
             const DocumentEntry* const v = key + 1;
             if (v->kind() < Kind::String) {
                 p = scalar(v, room(p, kScalarRoom));
+                key = v + 1;
             } else if (v->kind() == Kind::String) {
                 p = string(v, p);
+                key = v + 1;
             } else {
                 p = value(v, p);
+                key = v + v->span();
             }
         }
         return put(p, '}');
