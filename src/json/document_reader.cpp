@@ -207,35 +207,45 @@ private:
         }
     }
 
-    // A string just read (in the text when it had no escape, else in the
-    // scratch buffer) copied to the document's string bytes.
+    // A string just read by the scanner (in the text when it had no escape,
+    // else in the scratch buffer) copied to the document's string bytes.
     void store_string(DocumentEntry& entry, std::string_view text) noexcept {
-        const bool plain = text.data() != scratch_.data();  // no escape: nothing to escape when written
+        if (text.data() != scratch_.data()) return store_text(entry, text, end_, DocumentEntry::kPlainText);
+        store_text(entry, text, scratch_.data() + scratch_.size(), 0);
+    }
+
+    // `text` readable up to `readable_end`; `flags` kPlainText for text that
+    // needs no escape when written (text read without escapes).
+    void store_text(DocumentEntry& entry, std::string_view text, const char* readable_end,
+                    std::uint64_t flags) noexcept {
         const std::size_t offset = strings_size_;
         char* const to = document_.strings_.get() + offset;
         // Short text as one 16-byte block when the text has 16 readable bytes
         // there (the string buffer always has room for 16 past its end).
         static_assert(JsonDocument::kStringPadding >= 16);
-        if (text.size() <= 16 && plain && end_ - text.data() >= 16) {
+        if (text.size() <= 16 && readable_end - text.data() >= 16) {
             std::memcpy(to, text.data(), 16);
         } else if (!text.empty()) {
             std::memcpy(to, text.data(), text.size());
         }
         strings_size_ += text.size();
-        entry = {detail::head_of(Kind::String, text.size(), plain ? DocumentEntry::kPlainText : 0), offset};
+        entry = {detail::head_of(Kind::String, text.size(), flags), offset};
     }
 
-    // A string at `q` (its opening quote) into `text`; returns its end.
-    // Strings without escapes, nearly all, are found here; others are read
-    // again from the start by the scanner, which decodes and checks them.
-    const char* read_string_at(const char* q, std::string_view& text) {
+    // The string at `q` (its opening quote) into a new entry, its text in
+    // `text` (valid until the next string); returns its end. Strings without
+    // escapes, nearly all, are found here; others are read again from the
+    // start by the scanner, which decodes and checks them.
+    const char* read_string_entry(const char* q, std::string_view& text) {
         const char* const stop = find_string_stop(q + 1, end_);
-        if (stop != end_ && *stop == '"') {
+        if (stop != end_ && *stop == '"') [[likely]] {
             text = std::string_view(q + 1, static_cast<std::size_t>(stop - q - 1));
+            store_text(push(), text, end_, DocumentEntry::kPlainText);
             return stop + 1;
         }
         p_ = q + 1;
         text = read_string();
+        store_string(push(), text);
         return p_;
     }
 
@@ -246,9 +256,7 @@ private:
             if (starts_number(*q)) return read_number(push(), q);
             if (*q == '"') {
                 std::string_view text;
-                q = read_string_at(q, text);
-                store_string(push(), text);
-                return q;
+                return read_string_entry(q, text);
             }
         }
         p_ = q;
@@ -304,11 +312,10 @@ private:
                 // q is at the first byte of a key, whitespace skipped.
                 if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
                 std::string_view key;
-                q = read_string_at(q, key);
+                q = read_string_entry(q, key);
                 const std::uint64_t bit = JsonObject::key_bit(key);
                 may_repeat |= (key_bits & bit) != 0;
                 key_bits |= bit;
-                store_string(push(), key);
                 if (q != end_ && *q == ':') {  // the common, compact case
                     ++q;
                 } else {
