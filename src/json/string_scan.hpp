@@ -23,11 +23,13 @@ inline constexpr auto kStringStopBytes = [] {
 #if defined(__SSE2__)
 // One bit per byte of `bytes` that ends plain string content.
 inline unsigned string_stop_mask(__m128i bytes) noexcept {
-    // Unsigned bytes up to 0x1F are those equal to their minimum with 0x1F.
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x1F)), bytes);
-    const __m128i quote = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'));
+    // With bit 1 flipped, the control bytes stay below 0x20 and '"' (0x22)
+    // becomes 0x20, while no other byte falls to 0x20 or below: one unsigned
+    // comparison (equal to its minimum with 0x20) finds them all.
+    const __m128i flipped = _mm_xor_si128(bytes, _mm_set1_epi8(0x02));
+    const __m128i quote_or_control = _mm_cmpeq_epi8(_mm_min_epu8(flipped, _mm_set1_epi8(0x20)), flipped);
     const __m128i backslash = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(control, _mm_or_si128(quote, backslash))));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(quote_or_control, backslash)));
 }
 #endif
 

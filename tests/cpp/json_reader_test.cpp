@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "json/reader.hpp"
+#include "json/string_scan.hpp"
 #include "json/value.hpp"
 #include "json/writer.hpp"
 
@@ -405,6 +406,21 @@ TEST(JsonReader, Strings) {
     const JsonValue v = read_json(R"({"k\u0065y":"a\tb plain \"q\" end"})");
     EXPECT_EQ(v.member("key")->as_string(), "a\tb plain \"q\" end");
     EXPECT_EQ(round_trip(R"(["\ud83d\ude00"])"), "[\"\xf0\x9f\x98\x80\"]");
+}
+
+// Plain string bytes end at '"', '\\' and the bytes below 0x20, and at no
+// other byte: each of the 256 placed at every offset of the 16-byte blocks
+// and of the bytes after them.
+TEST(JsonStringScan, EveryByteAtEveryOffset) {
+    for (int b = 0; b < 256; ++b) {
+        const bool stops = b < 0x20 || b == '"' || b == '\\';
+        for (std::size_t at = 0; at < 40; ++at) {
+            std::string text(40, 'a');
+            text[at] = static_cast<char>(b);
+            const char* stop = tessel::json::find_string_stop(text.data(), text.data() + text.size());
+            ASSERT_EQ(stop - text.data(), static_cast<std::ptrdiff_t>(stops ? at : text.size())) << b << " at " << at;
+        }
+    }
 }
 
 }  // namespace
