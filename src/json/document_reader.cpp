@@ -277,18 +277,7 @@ private:
             for (;;) {
                 q = read_value_at(q);
                 ++elements;
-                if (q != end_ && *q == ',') {  // the common, compact case
-                    ++q;
-                } else {
-                    q = skip_whitespace(q);
-                    if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-                    if (*q == ']') break;
-                    if (*q != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, q);
-                    ++q;
-                }
-                q = skip_whitespace(q);
-                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-                if (*q == ']') fail_at(ReadErrorReason::TrailingComma, q);
+                if (!next_element(q)) break;
             }
         }
         p_ = q + 1;
@@ -326,18 +315,7 @@ private:
                 }
                 q = read_value_at(skip_whitespace(q));
                 ++members;
-                if (q != end_ && *q == ',') {
-                    ++q;
-                } else {
-                    q = skip_whitespace(q);
-                    if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-                    if (*q == '}') break;
-                    if (*q != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, q);
-                    ++q;
-                }
-                q = skip_whitespace(q);
-                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-                if (*q == '}') fail_at(ReadErrorReason::TrailingComma, q);
+                if (!next_member(q)) break;
             }
         }
         p_ = q + 1;

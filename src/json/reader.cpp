@@ -194,19 +194,7 @@ private:
             read_element(pending_);
             q = p_;
         }
-        for (;;) {
-            if (q != end_ && *q == ',') {  // the common, compact case
-                ++q;
-            } else {
-                q = skip_whitespace(q);
-                if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-                if (*q == ']') break;
-                if (*q != ',') fail_at(ReadErrorReason::ExpectedListCommaOrEnd, q);
-                ++q;
-            }
-            q = skip_whitespace(q);
-            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (*q == ']') fail_at(ReadErrorReason::TrailingComma, q);
+        while (next_element(q)) {
             p_ = q;
             if (large.empty()) {
                 read_element(pending_);
@@ -286,13 +274,8 @@ private:
             } else {
                 read_scalar(member.value);
             }
-            q = skip_whitespace(p_);
-            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-            if (*q == '}') break;
-            if (*q != ',') fail_at(ReadErrorReason::ExpectedObjectCommaOrEnd, q);
-            q = skip_whitespace(q + 1);
-            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-            if (*q == '}') fail_at(ReadErrorReason::TrailingComma, q);
+            q = p_;
+            if (!next_member(q)) break;
         }
         p_ = q + 1;
         members_sizes_.record(depth_, members.size());

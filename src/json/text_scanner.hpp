@@ -143,6 +143,32 @@ protected:
         }
     }
 
+    // After an element or member of a list closed by `close` (']' or '}'),
+    // at `q`: steps over the comma and the whitespace after it to the next
+    // one's first byte and returns true, or stops at the closing byte (q at
+    // it) and returns false. `eof` and `expected` are the list's errors.
+    bool next_in_list(const char*& q, char close, ReadErrorReason eof, ReadErrorReason expected) const {
+        if (q != end_ && *q == ',') {  // the common, compact case
+            ++q;
+        } else {
+            q = skip_whitespace(q);
+            if (q == end_) fail_eof(eof);
+            if (*q == close) return false;
+            if (*q != ',') fail_at(expected, q);
+            ++q;
+        }
+        q = skip_whitespace(q);
+        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+        if (*q == close) fail_at(ReadErrorReason::TrailingComma, q);
+        return true;
+    }
+    bool next_element(const char*& q) const {
+        return next_in_list(q, ']', ReadErrorReason::EofWhileParsingList, ReadErrorReason::ExpectedListCommaOrEnd);
+    }
+    bool next_member(const char*& q) const {
+        return next_in_list(q, '}', ReadErrorReason::EofWhileParsingObject, ReadErrorReason::ExpectedObjectCommaOrEnd);
+    }
+
     // Spends one level of the depth budget and steps over the opening byte.
     void enter_container() {
         if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, p_);
