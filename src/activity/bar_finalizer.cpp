@@ -18,7 +18,7 @@ std::string finalize_bar_option(std::string_view option_json, std::span<const do
     json::DocumentEdits edits;
     std::size_t colors_size = 0;
     for (const std::string_view color : colors) colors_size += color.size();
-    member_or_insert(edits, first, "data", [&](json::TextWriter& out, char* p) {
+    const auto write_data = [&](json::TextWriter& out, char* p) {
         p = out.put(p, '[');
         for (std::size_t i = 0; i < percentages.size(); ++i) {
             p = out.room(p, kItemRoom);
@@ -30,7 +30,8 @@ std::string finalize_bar_option(std::string_view option_json, std::span<const do
             *p++ = '}';
         }
         return out.put(p, ']');
-    });
+    };
+    member_or_insert(edits, first, "data", write_data);
     // About 60 bytes per item besides its colour.
     return json::to_json(document, edits, option_json.size() + percentages.size() * 60 + colors_size);
 }

@@ -1,6 +1,7 @@
 #include "activity/comparison_finalizer.hpp"
 
 #include <cstring>
+#include <vector>
 
 #include "activity/data_item_text.hpp"
 #include "activity/option_targets.hpp"
@@ -33,33 +34,40 @@ std::string finalize_comparison_option(std::string_view option_json, const Strid
     }
 
     // [{"value":…,"itemStyle":{"color":…,"opacity":…},"count":…},…] of row i.
-    json::DocumentEdits edits;
-    std::size_t i = 0;
-    for (const json::JsonView entry : series) {
-        member_or_insert(edits, entry, "data", [&, i](json::TextWriter& out, char* p) {
-            // ',"opacity":…}', the end of every item style of the row.
-            char style_end[16 + json::TextWriter::kScalarRoom] = ",\"opacity\":";
-            const std::size_t style_end_size =
-                static_cast<std::size_t>(json::TextWriter::float_text(opacities[i], style_end + 11) - style_end);
-            style_end[style_end_size] = '}';
-            const CountRow& row_counts = counts[i];
-            p = out.put(p, '[');
-            for (std::size_t j = 0; j < percentages.cols; ++j) {
-                p = out.room(p, kItemRoom);
-                if (j != 0) *p++ = ',';
-                p = item_start(p, percentages.at(i, j));
-                p = out.room(out.string(colors[j], p), kItemRoom);
-                std::memcpy(p, style_end, style_end_size + 1);
-                p += style_end_size + 1;
-                if (row_counts[j]) {
-                    p = literal(p, ",\"count\":");
-                    p = json::TextWriter::signed_text(*row_counts[j], p);
-                }
-                *p++ = '}';
+    const auto write_row = [&](std::size_t i, json::TextWriter& out, char* p) {
+        // ',"opacity":…}', the end of every item style of the row.
+        char style_end[16 + json::TextWriter::kScalarRoom] = ",\"opacity\":";
+        const std::size_t style_end_size =
+            static_cast<std::size_t>(json::TextWriter::float_text(opacities[i], style_end + 11) - style_end);
+        style_end[style_end_size] = '}';
+        const CountRow& row_counts = counts[i];
+        p = out.put(p, '[');
+        for (std::size_t j = 0; j < percentages.cols; ++j) {
+            p = out.room(p, kItemRoom);
+            if (j != 0) *p++ = ',';
+            p = item_start(p, percentages.at(i, j));
+            p = out.room(out.string(colors[j], p), kItemRoom);
+            std::memcpy(p, style_end, style_end_size + 1);
+            p += style_end_size + 1;
+            if (row_counts[j]) {
+                p = literal(p, ",\"count\":");
+                p = json::TextWriter::signed_text(*row_counts[j], p);
             }
-            return out.put(p, ']');
-        });
-        ++i;
+            *p++ = '}';
+        }
+        return out.put(p, ']');
+    };
+    struct RowText {
+        const decltype(write_row)* write;
+        std::size_t row;
+        char* operator()(json::TextWriter& out, char* p) const { return (*write)(row, out, p); }
+    };
+    std::vector<RowText> rows;
+    rows.reserve(series.size());  // the edits borrow them: no reallocation
+    json::DocumentEdits edits;
+    for (const json::JsonView entry : series) {
+        rows.push_back({&write_row, rows.size()});
+        member_or_insert(edits, entry, "data", rows.back());
     }
     // About 72 bytes per item besides its colour and opacity.
     std::size_t colors_size = 0;

@@ -66,7 +66,8 @@ std::string finalize_heatmap_option(std::string_view option_json, const StridedM
     const json::JsonView root = document.root();
     json::DocumentEdits edits;
     // [[c,r,v],…] over the non-NaN cells.
-    member_or_insert(edits, element_at(root.member("series"), 0), "data", [&](json::TextWriter& out, char* p) {
+    const json::JsonView first = element_at(root.member("series"), 0);
+    const auto write_data = [&](json::TextWriter& out, char* p) {
         p = out.put(p, '[');
         bool first = true;
         for_each_cell(matrix, [&](std::size_t r, std::size_t c, double v) {
@@ -84,19 +85,21 @@ std::string finalize_heatmap_option(std::string_view option_json, const StridedM
             *p++ = ']';
         });
         return out.put(p, ']');
-    });
+    };
+    member_or_insert(edits, first, "data", write_data);
+    const double max = update_visual_max ? visual_max_of(matrix) : 0.0;
+    const auto write_max = [max](json::TextWriter& out, char* p) {
+        return json::TextWriter::float_text(max, out.room(p, json::TextWriter::kScalarRoom));
+    };
+    // A missing "visualMap" is inserted as null, which becomes {"max": …}.
+    const auto write_max_object = [&](json::TextWriter& out, char* p) {
+        return out.put(write_max(out, out.put(p, "{\"max\":", 7)), '}');
+    };
     if (update_visual_max) {
-        const double max = visual_max_of(matrix);
-        const json::ValueText max_text = [max](json::TextWriter& out, char* p) {
-            return json::TextWriter::float_text(max, out.room(p, json::TextWriter::kScalarRoom));
-        };
-        // A missing "visualMap" is inserted as null, which becomes {"max": …}.
         if (const json::JsonView visual_map = root.member("visualMap")) {
-            member_or_insert(edits, visual_map, "max", max_text);
+            member_or_insert(edits, visual_map, "max", write_max);
         } else {
-            edits.append(root, "visualMap", [max_text](json::TextWriter& out, char* p) {
-                return out.put(max_text(out, out.put(p, "{\"max\":", 7)), '}');
-            });
+            edits.append(root, "visualMap", write_max_object);
         }
     }
     return json::to_json(document, edits, option_json.size() + matrix.size() * 20);

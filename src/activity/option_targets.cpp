@@ -1,7 +1,6 @@
 #include "activity/option_targets.hpp"
 
 #include <string>
-#include <utility>
 
 #include "common/errors.hpp"
 #include "json/reader.hpp"
@@ -43,15 +42,10 @@ JsonView element_at(JsonView target, std::size_t position) {
 
 void member_or_insert(json::DocumentEdits& edits, JsonView target, std::string_view key, json::ValueText text) {
     if (target.is_object()) {
-        if (const JsonView member = target.member(key)) return edits.replace(member, std::move(text));
-        return edits.append(target, key, std::move(text));
+        if (const JsonView member = target.member(key)) return edits.replace(member, text);
+        return edits.append(target, key, text);
     }
-    if (target.is_null()) {
-        return edits.replace(target, [key, text = std::move(text)](json::TextWriter& out, char* p) {
-            p = out.string(key, out.put(p, '{'));
-            return out.put(text(out, out.put(p, ':')), '}');
-        });
-    }
+    if (target.is_null()) return edits.replace(target, text, key);
     std::string message = "cannot access key \"";
     message += key;
     message += "\" in JSON ";

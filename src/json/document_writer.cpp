@@ -18,14 +18,14 @@ void DocumentEdits::add(Edit edit) {
     edits_.insert(later, std::move(edit));
 }
 
-void DocumentEdits::replace(JsonView target, ValueText text) {
+void DocumentEdits::replace(JsonView target, ValueText text, std::string_view key) {
     if (!target) throw InternalFailure("cannot replace an absent JSON value");
-    add({target.entry_, {}, std::move(text), false});
+    add({target.entry_, key, text, false});
 }
 
 void DocumentEdits::append(JsonView object, std::string_view key, ValueText text) {
     if (!object.is_object()) throw InternalFailure("cannot append a member to a JSON value that is not an object");
-    add({object.entry_, key, std::move(text), true});
+    add({object.entry_, key, text, true});
 }
 
 // A document's entries as text. Containers that hold no edit take the plain
@@ -64,9 +64,10 @@ private:
     // `e` or a value inside it has an edit (the next one).
     char* edited(const DocumentEntry* e, char* p) {
         if (next_->at == e && !next_->appends) {
-            p = next_->text(*this, p);
-            ++next_;
-            return p;
+            const Edit& edit = *next_++;
+            if (edit.key.data() == nullptr) return edit.text(*this, p);
+            p = TextWriter::string(edit.key, put(p, '{'));
+            return put(edit.text(*this, put(p, ':')), '}');
         }
         const bool is_object = e->kind() == Kind::Object;
         p = put(p, is_object ? '{' : '[');
