@@ -54,6 +54,7 @@ template <class... Alternatives>
 JsonValue to_json(const std::variant<Alternatives...>& v);
 JsonValue to_json(const TextStyle& style);
 JsonValue to_json(const LineStyle& style);
+JsonValue to_json(const ItemStyle& style);
 JsonValue to_json(const TitleOption& title);
 JsonValue to_json(const TooltipOption& tooltip);
 JsonValue to_json(const LegendOption& legend);
@@ -154,6 +155,8 @@ JsonValue to_json(const LineStyle& style) {
         .done();
 }
 
+JsonValue to_json(const ItemStyle& style) { return Members{}.add("color", style.color).done(); }
+
 JsonValue to_json(const TitleOption& title) {
     return Members{}
         .add("text", title.text)
@@ -240,6 +243,7 @@ JsonValue to_json(const LineSeries& series) {
         .add("name", series.name)
         .add("showSymbol", series.show_symbol)
         .add("lineStyle", series.line_style)
+        .add("itemStyle", series.item_style)
         .add("smooth", series.smooth)
         .add("z", series.z);
     if (!series.data.empty()) members.add("data", JsonValue());

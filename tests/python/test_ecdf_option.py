@@ -58,7 +58,8 @@ def model(series, texts=TEXTS):
     for i, (name, points, color, dash) in enumerate(series):
         style = {"color": color, "width": 2.4, **({"type": list(dash)} if dash is not None else {}),
                  "cap": "round", "join": "round"}
-        element = {"type": "line", "name": name, "showSymbol": False, "lineStyle": style, "smooth": 0.35,
+        element = {"type": "line", "name": name, "showSymbol": False, "lineStyle": style,
+                   "itemStyle": {"color": color}, "smooth": 0.35,
                    "z": len(series) + 1 - i}
         if len(points):
             element["data"] = [[float(x) for x in point] for point in points]
@@ -79,6 +80,10 @@ def test_worked_example():
     assert '"legendIcon":"path://M0,4 L6,4 M10,4 L16,4 M20,4 L24,4"' in text
     assert text.startswith('{"title":[{"text":"T","textStyle":{"color":"#333333","fontWeight":500,')
     assert text == write(model(dashed))
+    solid = build([("A", [[1.0, 0.5], [2.0, 1.0]], "#1f77b4", None)])
+    assert ('"series":[{"type":"line","name":"A","showSymbol":false,"lineStyle":{"color":"#1f77b4","width":2.4,'
+            '"cap":"round","join":"round"},"itemStyle":{"color":"#1f77b4"},"smooth":0.35,"z":2,"data":[[1.0,0.5],'
+            '[2.0,1.0]],"legendIcon":"path://M0,4 L24,4","emphasis":{"lineStyle":{"width":2.4}}}]') in solid
 
 
 SPECIALS = [0.0, -0.0, math.nan, math.inf, -math.inf, 5e-324, 1e16, 1e-5, 1e-6, 1.7976931348623157e308, 123456.0]
