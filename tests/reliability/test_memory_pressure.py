@@ -6,12 +6,13 @@ import json
 import os
 import subprocess
 import sys
+from pathlib import Path
 
 import pytest
 
 
 # AddressSanitizer reserves terabytes of address space for its shadow memory.
-pytestmark = pytest.mark.skipif(not sys.platform.startswith("linux") or "asan" in open("/proc/self/maps").read(),
+pytestmark = pytest.mark.skipif(not sys.platform.startswith("linux") or "asan" in Path("/proc/self/maps").read_text(),
                                 reason="needs Linux address-space limits, which AddressSanitizer rules out")
 
 CHILD = r"""
