@@ -133,9 +133,6 @@ bool JsonObject::remove_moving_last(std::string_view key) {
     return true;
 }
 
-bool operator==(const JsonObject& a, const JsonObject& b) {
-    return a.members_ == b.members_;
-}
 
 // ---------------------------------------------------------------------------
 // JsonValue
@@ -194,58 +191,16 @@ JsonValue& JsonValue::move_assign_heap(JsonValue& other) noexcept {
     return *this;
 }
 
-void JsonValue::wrong_kind(Kind wanted) const { wrong_kind(kind_description(wanted)); }
-
-void JsonValue::wrong_kind(std::string_view wanted) const {
+void JsonValue::wrong_kind(Kind wanted) const {
     std::string message = "JSON value is ";
     message += kind_description(kind_);
     message += ", not ";
-    message += wanted;
+    message += kind_description(wanted);
     throw InternalFailure(message);
 }
 
-double JsonValue::number_as_double() const {
-    switch (kind_) {
-        case Kind::Unsigned:
-            return static_cast<double>(unsigned_);
-        case Kind::Negative:
-            return static_cast<double>(negative_);
-        case Kind::Float:
-            return float_;
-        default:
-            wrong_kind("a number");
-    }
-}
 
-const JsonValue* JsonValue::member(std::string_view key) const noexcept {
-    return kind_ == Kind::Object ? object_.find(key) : nullptr;
-}
 
-JsonValue* JsonValue::member(std::string_view key) noexcept {
-    return kind_ == Kind::Object ? object_.find(key) : nullptr;
-}
 
-bool operator==(const JsonValue& a, const JsonValue& b) {
-    if (a.kind_ != b.kind_) return false;
-    switch (a.kind_) {
-        case Kind::Null:
-            return true;
-        case Kind::Bool:
-            return a.bool_ == b.bool_;
-        case Kind::Unsigned:
-            return a.unsigned_ == b.unsigned_;
-        case Kind::Negative:
-            return a.negative_ == b.negative_;
-        case Kind::Float:
-            return std::bit_cast<std::uint64_t>(a.float_) == std::bit_cast<std::uint64_t>(b.float_);
-        case Kind::String:
-            return a.string_ == b.string_;
-        case Kind::Array:
-            return a.array_ == b.array_;
-        case Kind::Object:
-            return a.object_ == b.object_;
-    }
-    return false;
-}
 
 }  // namespace tessel::json

@@ -161,8 +161,6 @@ public:
     const JsonMember* begin() const noexcept;
     const JsonMember* end() const noexcept;
 
-    // Same members in the same order with equal values.
-    friend bool operator==(const JsonObject& a, const JsonObject& b);
 
 private:
     std::size_t position_of(std::string_view key) const noexcept;  // size() when absent
@@ -258,14 +256,6 @@ public:
     }
 
     Kind kind() const noexcept { return kind_; }
-    bool is_null() const noexcept { return kind_ == Kind::Null; }
-    bool is_bool() const noexcept { return kind_ == Kind::Bool; }
-    bool is_number() const noexcept {
-        return kind_ == Kind::Unsigned || kind_ == Kind::Negative || kind_ == Kind::Float;
-    }
-    bool is_string() const noexcept { return kind_ == Kind::String; }
-    bool is_array() const noexcept { return kind_ == Kind::Array; }
-    bool is_object() const noexcept { return kind_ == Kind::Object; }
 
     // The typed accessors require the matching kind; on any other kind they
     // throw tessel::InternalFailure.
@@ -285,8 +275,6 @@ public:
         require(Kind::Float);
         return float_;
     }
-    // Any number kind, converted to the nearest double.
-    double number_as_double() const;
     const JsonString& as_string() const {
         require(Kind::String);
         return string_;
@@ -312,14 +300,7 @@ public:
         return object_;
     }
 
-    // The value of the member with this key when this is an object that has
-    // one; nullptr otherwise (also for every other kind).
-    const JsonValue* member(std::string_view key) const noexcept;
-    JsonValue* member(std::string_view key) noexcept;
 
-    // Structural equality: same kind and content; floats compare by their bits
-    // (so 0.0 and -0.0 differ), objects by their members in order.
-    friend bool operator==(const JsonValue& a, const JsonValue& b);
 
 private:
     // Strings, arrays and objects own memory; the other kinds are 8 plain bytes.
@@ -333,7 +314,6 @@ private:
         if (kind_ != wanted) wrong_kind(wanted);
     }
     [[noreturn]] void wrong_kind(Kind wanted) const;
-    [[noreturn]] void wrong_kind(std::string_view wanted) const;
 
     Kind kind_;
     union {
@@ -350,10 +330,6 @@ private:
 struct JsonMember {
     JsonString key;
     JsonValue value;
-
-    friend bool operator==(const JsonMember& a, const JsonMember& b) {
-        return a.key == b.key && a.value == b.value;
-    }
 };
 
 inline std::size_t JsonObject::size() const noexcept {

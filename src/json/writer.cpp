@@ -133,11 +133,6 @@ void write_json(const JsonValue& value, std::string& out) {
     writer.finish(writer.value(value, writer.start()));
 }
 
-std::string to_json(const JsonValue& value) {
-    std::string out;
-    write_json(value, out);
-    return out;
-}
 
 // The single-value writers below append directly: a Writer sizes its whole
 // target up front, which pays for a document but not for one value at a time.
