@@ -33,7 +33,7 @@ void put_members(std::vector<json::JsonMember>&) {}
 
 template <class... Rest>
 void put_members(std::vector<json::JsonMember>& members, std::string_view key, JsonValue value, Rest&&... rest) {
-    members.push_back(json::JsonMember{json::JsonString(key), std::move(value)});
+    members.push_back(json::JsonMember{std::string(key), std::move(value)});
     put_members(members, std::forward<Rest>(rest)...);
 }
 

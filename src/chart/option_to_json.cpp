@@ -106,7 +106,7 @@ public:
 
 private:
     void put(std::string_view key, JsonValue value) {
-        members_.push_back(json::JsonMember{json::JsonString(key), std::move(value)});
+        members_.push_back(json::JsonMember{std::string(key), std::move(value)});
     }
 
     std::vector<json::JsonMember> members_;
