@@ -417,20 +417,6 @@ char* write_float_form(ShortestDecimal d, char* out) noexcept {
     return out + 1;
 }
 
-// digits / 10^width in the plain form: the whole part, the point and the
-// fraction digits without their trailing zeros (one stays).
-template <unsigned width>
-char* spell_fraction(std::uint64_t digits, char* out) noexcept {
-    constexpr std::uint64_t scale = pow10_u64[width];
-    std::uint64_t fraction = digits % scale;
-    out = TextWriter::unsigned_text(digits / scale, out);
-    *out = '.';
-    for (unsigned i = width; i != 0; --i, fraction /= 10) out[i] = static_cast<char>('0' + fraction % 10);
-    unsigned kept = width;
-    while (kept > 1 && out[kept] == '0') --kept;
-    return out + 1 + kept;
-}
-
 }  // namespace
 
 char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* out) noexcept {
@@ -441,10 +427,10 @@ char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* 
     // for the lead (and each width its own constant divisors).
     if (digits < pow10_u64[15]) {
         switch (exponent) {
-            case -1: return spell_fraction<1>(digits, out);
-            case -2: return spell_fraction<2>(digits, out);
-            case -3: return spell_fraction<3>(digits, out);
-            case -4: return spell_fraction<4>(digits, out);
+            case -1: return TextWriter::fraction_text<1>(digits, out);
+            case -2: return TextWriter::fraction_text<2>(digits, out);
+            case -3: return TextWriter::fraction_text<3>(digits, out);
+            case -4: return TextWriter::fraction_text<4>(digits, out);
             default: break;
         }
     }
