@@ -4,6 +4,7 @@ import math
 import operator
 import re
 from collections import UserList as Sequence  # noqa: F401 - a sequence that is neither list nor tuple
+from decimal import Decimal
 
 import pytest
 
@@ -35,21 +36,9 @@ def raises(exc_type, message, f, *args, **kwargs):
 
 
 def write_float(x):
-    """Shortest round-trip digits; positional from 1e-5 to below 1e16, else with an exponent."""
-    if x == 0.0:
-        return "-0.0" if math.copysign(1.0, x) < 0 else "0.0"
-    mantissa, _, exp = repr(abs(x)).partition("e")
-    whole, _, fraction = mantissa.partition(".")
-    digits = (whole + fraction).strip("0")
-    e = int(exp or 0) + (len(whole) - 1 if whole != "0" else len(fraction.lstrip("0")) - len(fraction) - 1)
-    n = len(digits)
-    if e < -5 or e > 15:
-        body = digits[0] + ("." + digits[1:] if n > 1 else "") + "e" + ("-" if e < 0 else "+") + str(abs(e))
-    elif e >= n - 1:
-        body = digits + "0" * (e - n + 1) + ".0"
-    else:
-        body = digits[: e + 1] + "." + digits[e + 1:] if e >= 0 else "0." + "0" * (-e - 1) + digits
-    return ("-" if x < 0 else "") + body
+    """Shortest round-trip digits; positional from 1e-5 to below 1e16, else with an exponent of no leading zeros."""
+    text = repr(x)
+    return format(Decimal(text), "f") if 1e-5 <= abs(x) < 1e-4 else re.sub(r"e([+-])0*(?=\d)", r"e\1", text)
 
 
 ESCAPES = {'"': '\\"', "\\": "\\\\", "\b": "\\b", "\t": "\\t", "\n": "\\n", "\f": "\\f", "\r": "\\r"}
