@@ -62,14 +62,9 @@ def read_number(token):
     if token.lstrip("-").isdigit() and token != "-0" and -(2**63) <= int(token) < 2**64:
         return int(token)
     whole, fraction, exp = re.fullmatch(r"-?(\d+)(?:\.(\d+))?(?:[eE]([+-]?\d+))?", token).groups()
-    s = e = 0
-    for i, d in enumerate(whole + (fraction or "")):
-        if s * 10 + int(d) >= 2**64:
-            e += max(len(whole) - i, 0)
-            break
-        s, e = s * 10 + int(d), e - (i >= len(whole))
-    e += int(exp or 0)
-    f = float(s)
+    digits = whole + (fraction or "")
+    k = next((k for k in range(1, len(digits) + 1) if int(digits[:k]) >= 2**64), len(digits) + 1) - 1  # the digits that fit
+    f, e = float(int(digits[:k] or 0)), len(whole) - k + int(exp or 0)
     while e < -308 and f != 0.0:
         f, e = f / 1e308, e + 308
     f = 0.0 if f == 0.0 else f * float(10**e) if e >= 0 else f / float(10**-e)

@@ -245,28 +245,13 @@ READERS = [lambda text: bar(text, np.ones(1), [1], ["c"]), lambda text: heatmap(
            lambda text: comparison(text, np.ones((1, 1)), [[1]], ["c"], [1.0]), lambda text: _core.render_option_svg(text, 640, 480)]
 
 
+# Each reader's refusal of a text it cannot decode, with the reader's message and
+# position (all of them are checked in the C++ tests); the escapes are at the
+# edges of what the C++ tests try: the first trailing surrogate, a letter past F.
 @pytest.mark.parametrize("text, message", [
-    ("", "EOF while parsing a value at line 1 column 0"), (" \n ", "EOF while parsing a value at line 2 column 1"),
-    ('{"series":[{}]', "EOF while parsing an object at line 1 column 14"),
-    ('{"series":[{}', "EOF while parsing a list at line 1 column 13"),
-    ('{"series":[1,2', "EOF while parsing a list at line 1 column 14"),
-    ('{"series":"ab', "EOF while parsing a string at line 1 column 13"),
-    ('{"series":nul', "EOF while parsing a value at line 1 column 13"), ('{"series":[],}', "trailing comma at line 1 column 14"),
-    ('{"series":[1,]}', "trailing comma at line 1 column 14"), ('{"series":[]} {}', "trailing characters at line 1 column 15"),
-    ('{"series":[]}\n]', "trailing characters at line 2 column 1"), ('{"series" []}', "expected `:` at line 1 column 11"),
-    ('{"series":[1 2]}', "expected `,` or `]` at line 1 column 14"),
-    ('{"series":[] "a":1}', "expected `,` or `}` at line 1 column 14"), ('{"series":tru}', "expected ident at line 1 column 14"),
-    ('{"series":[NaN]}', "expected value at line 1 column 12"),
-    ('{"series":[],\n\n  +1}', "key must be a string at line 3 column 3"),
-    ('{"series":[01]}', "invalid number at line 1 column 13"), ('{"series":[1.]}', "invalid number at line 1 column 14"),
-    ('{"series":[1e309]}', "number out of range at line 1 column 16"),
-    ('{"series":["\\x"]}', "invalid escape at line 1 column 14"),
-    ('{"series":["\\u12G4"]}', "invalid escape at line 1 column 18"),
-    ('{"series":["a\tb"]}', "control character (\\u0000-\\u001F) found while parsing a string at line 1 column 14"),
-    ('{"series":["a\nb"]}', "control character (\\u0000-\\u001F) found while parsing a string at line 2 column 0"),
+    ("", "EOF while parsing a value at line 1 column 0"), ('{"series":[],\n\n  +1}', "key must be a string at line 3 column 3"),
+    ('{"series":"ab', "EOF while parsing a string at line 1 column 13"), ('{"series":["\\u12G4"]}', "invalid escape at line 1 column 18"),
     ('{"series":["\\udc00"]}', "lone leading surrogate in hex escape at line 1 column 18"),
-    ('{"series":["\\ud800x"]}', "unexpected end of hex escape at line 1 column 19"),
-    ('{"series":["\\ud800\\u0041"]}', "lone leading surrogate in hex escape at line 1 column 24"),
     ('{"series":' + "[" * 127 + "]" * 127 + "}", "recursion limit exceeded at line 1 column 137"),
 ])
 @pytest.mark.parametrize("reader", range(len(READERS)))
