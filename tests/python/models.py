@@ -1,4 +1,4 @@
-"""Small models the tests compare the module with: its JSON text, its numbers, its rounding."""
+# Small models the tests compare the module with: its JSON text, its numbers, its rounding.
 import json
 import math
 import operator
@@ -12,7 +12,7 @@ from tessel_vis import _core
 
 
 def outcome(f, *args, **kwargs):
-    """("ok", result) or (exception type name, message); an internal failure derives from BaseException alone."""
+    # ("ok", result) or (exception type name, message); an internal failure derives from BaseException alone.
     try:
         return ("ok", f(*args, **kwargs))
     except _core.InternalFailure as e:
@@ -28,7 +28,7 @@ def require(ok, error):
 
 
 def raises(exc_type, message, f, *args, **kwargs):
-    """The call raises exactly `exc_type` (not a subclass) with exactly `message`."""
+    # The call raises exactly `exc_type` (not a subclass) with exactly `message`.
     with pytest.raises(exc_type) as info:
         f(*args, **kwargs)
     assert type(info.value) is exc_type and str(info.value) == message
@@ -36,7 +36,7 @@ def raises(exc_type, message, f, *args, **kwargs):
 
 
 def write_float(x):
-    """Shortest round-trip digits; positional from 1e-5 to below 1e16, else with an exponent of no leading zeros."""
+    # Shortest round-trip digits; positional from 1e-5 to below 1e16, else with an exponent of no leading zeros.
     text = repr(x)
     return format(Decimal(text), "f") if 1e-5 <= abs(x) < 1e-4 else re.sub(r"e([+-])0*(?=\d)", r"e\1", text)
 
@@ -45,7 +45,7 @@ ESCAPES = {'"': '\\"', "\\": "\\\\", "\b": "\\b", "\t": "\\t", "\n": "\\n", "\f"
 
 
 def write(v):
-    """Compact JSON text of a decoded value; an int is an integer, a float a float."""
+    # Compact JSON text of a decoded value; an int is an integer, a float a float.
     if v is None or isinstance(v, bool):
         return {None: "null", True: "true", False: "false"}[v]
     if isinstance(v, (int, float)):
@@ -58,7 +58,7 @@ def write(v):
 
 
 def read_number(token):
-    """Integers of 64 bits as they are, else the leading digits that fit in 64 bits times or over a power of ten."""
+    # Integers of 64 bits as they are, else the leading digits that fit in 64 bits times or over a power of ten.
     if token.lstrip("-").isdigit() and token != "-0" and -(2**63) <= int(token) < 2**64:
         return int(token)
     whole, fraction, exp = re.fullmatch(r"-?(\d+)(?:\.(\d+))?(?:[eE]([+-]?\d+))?", token).groups()
@@ -77,7 +77,7 @@ def loads(text):
 
 
 def round_hundredths(x):
-    """x * 100, to the nearest integer with halves away from zero, then / 100."""
+    # x * 100, to the nearest integer with halves away from zero, then / 100.
     y = x * 100.0
     if not math.isfinite(y):
         return y

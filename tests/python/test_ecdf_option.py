@@ -1,5 +1,5 @@
-"""build_ecdf_option_json against a model of the whole document, compared as
-text (member order, integer and float forms, escapes)."""
+# build_ecdf_option_json against a model of the whole document, compared as
+# text (member order, integer and float forms, escapes).
 import math
 import random
 
@@ -13,7 +13,7 @@ TEXTS = ("T", "Distance", "km", "Distance (km)", "#ffffff", "#333333", "#dddddd"
 
 
 def icon(dash):
-    """Dashes and gaps in turn from x = 0, the pattern repeated, cut at 24."""
+    # Dashes and gaps in turn from x = 0, the pattern repeated, cut at 24.
     if not any(dash or [0]):
         return "path://M0,4 L24,4"
     x, k, segments = 0, 0, []

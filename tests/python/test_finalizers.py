@@ -1,4 +1,4 @@
-"""The finalizers against a model on generated documents, data and layouts; the reader's messages."""
+# The finalizers against a model on generated documents, data and layouts; the reader's messages.
 import json
 import math
 import random
@@ -24,7 +24,7 @@ def kind(v):
 
 
 def member(holder, slot, key):
-    """The place of member `key` of holder[slot]; a null becomes {} and a missing member null."""
+    # The place of member `key` of holder[slot]; a null becomes {} and a missing member null.
     holder[slot] = {} if holder[slot] is None else holder[slot]
     require(isinstance(holder[slot], dict), InternalFailure(f'cannot access key "{key}" in JSON {kind(holder[slot])}'))
     holder[slot].setdefault(key, None)
@@ -166,7 +166,7 @@ class Gen:
                          r.randrange(-100000, 100000) / 1000 + 0.005, r.uniform(-5, 120), r.uniform(-5, 120)])
 
     def sequence(self, items, numbers=None):
-        """The same items as another sequence type."""
+        # The same items as another sequence type.
         c = self.r.randrange(6)
         if c == 4 and numbers and items and all(type(v) is numbers for v in items):
             return np.array(items, dtype=numbers)
@@ -189,7 +189,7 @@ def matrix(g, rows, cols):
 
 
 def matrices(m):
-    """The same logical matrix in several memory layouts."""
+    # The same logical matrix in several memory layouts.
     rows, cols = m.shape
     big = np.full((2 * rows + 1, 3 * cols + 1), 7.0)
     big[1::2, ::3][:rows, :cols] = m

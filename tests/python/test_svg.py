@@ -1,4 +1,4 @@
-"""render_option_svg against a small independent model on generated documents; pinned pictures."""
+# render_option_svg against a small independent model on generated documents; pinned pictures.
 import json
 import math
 import random
@@ -11,12 +11,12 @@ from tessel_vis import _core
 
 
 def fixed(x, places):
-    """The exact value of x rounded to `places` decimals, ties to even; "-" for any negative x."""
+    # The exact value of x rounded to `places` decimals, ties to even; "-" for any negative x.
     return "NaN" if x != x else f"{x:.{places}f}"
 
 
 def esc(s):
-    """Characters XML cannot hold left out, markup escaped."""
+    # Characters XML cannot hold left out, markup escaped.
     s = "".join(c for c in s if c in "\t\n\r" or ("\x20" <= c and c not in "\ufffe\uffff"))
     return s.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
 
@@ -26,7 +26,7 @@ def is_num(v):
 
 
 def get(v, *keys, kind=str):
-    """The member at the end of `keys` when it is of that kind, else None."""
+    # The member at the end of `keys` when it is of that kind, else None.
     for k in keys:
         v = v.get(k) if isinstance(v, dict) else None
     return v if isinstance(v, kind) else None

@@ -20,7 +20,7 @@ def frozen(a):
 
 
 class Raises(UserList):
-    """Every conversion of it fails, and so does its iteration after the first item."""
+    # Every conversion of it fails, and so does its iteration after the first item.
 
     def __float__(self):
         raise ZeroDivisionError("no float")
@@ -137,7 +137,7 @@ READERS = [f for f, good in GOOD.items() if "option_json" in good]
 
 
 def run(call):
-    """("ok", result) or (exception type, message)."""
+    # ("ok", result) or (exception type, message).
     try:
         return ("ok", call())
     except BaseException as e:  # noqa: BLE001 - the internal failure derives from BaseException

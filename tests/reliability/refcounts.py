@@ -7,7 +7,7 @@ ROUNDS, CALLS = 3, 100
 
 
 def measure(call):
-    """[reference growth per round], [block growth per round], after a first round that fills the interpreter's caches."""
+    # [reference growth per round], [block growth per round], after a first round that fills the interpreter's caches.
     refs, blocks = [], []
     for _ in range(ROUNDS + 1):
         gc.collect()
@@ -24,7 +24,7 @@ def measure(call):
 
 
 def growth(call):
-    """Per round: (reference growth, block growth) of CALLS calls, less the cost of measuring."""
+    # Per round: (reference growth, block growth) of CALLS calls, less the cost of measuring.
     base, got = measure(lambda: None), measure(call)
     return [[a - b for a, b in zip(g, z)] for g, z in zip(got, base)]
 

@@ -37,7 +37,7 @@ def test_threads_give_the_single_threaded_outcomes():
 
 
 class Hook:
-    """A number whose conversion first runs `action`, Python code in the middle of a list's conversion."""
+    # A number whose conversion first runs `action`, Python code in the middle of a list's conversion.
 
     def __init__(self, v, action):
         self.v, self.action = v, action
