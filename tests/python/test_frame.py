@@ -189,11 +189,9 @@ SCRIPTS = [
     "import sys, tessel_vis._core\nassert 'numpy' not in sys.modules",
     # An array interface that is not a capsule is an internal failure, and is not kept.
     """
+import sys
 import numpy as np
-try:
-    import numpy._core._multiarray_umath as umath
-except ModuleNotFoundError:
-    import numpy.core._multiarray_umath as umath
+umath = sys.modules.get("numpy._core._multiarray_umath") or sys.modules["numpy.core._multiarray_umath"]  # NumPy 2 or 1
 api, umath._ARRAY_API = umath._ARRAY_API, "not a capsule"
 from tessel_vis import _core
 try:
