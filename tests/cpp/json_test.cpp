@@ -198,6 +198,7 @@ TEST(JsonReader, TextsWriteBackCompact) {
         {R"(["a\u00e9\ud83d\ude00\"\\\/\b\f\n\r\t\u0001\u001f"])",
          "[\"a\xc3\xa9\xf0\x9f\x98\x80\\\"\\\\/\\b\\f\\n\\r\\t\\u0001\\u001f\"]"},
         {"[true,false,null,[],{},[[]],{\"\":{}}]", "[true,false,null,[],{},[[]],{\"\":{}}]"},
+        {R"(["\u00C9\u00fF\uABCD"])", "[\"\xc3\x89\xc3\xbf\xea\xaf\x8d\"]"},
         {R"({"b":1,"a":2,"b":3})", R"({"b":3,"a":2})"},
         {R"({"a":{"x":1},"a":[2]})", R"({"a":[2]})"},
     };
