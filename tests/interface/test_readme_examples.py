@@ -21,7 +21,7 @@ def function_sections() -> dict[str, str]:
     text = README.read_text(encoding="utf-8")
     functions = text.split("\n## Functions\n", 1)[1]
     sections = re.split(r"\n### `(\w+)\(", functions)
-    return dict(zip(sections[1::2], sections[2::2]))
+    return {name: text.split("\n### ", 1)[0] for name, text in zip(sections[1::2], sections[2::2])}
 
 
 def test_every_function_is_documented_with_its_signature():
