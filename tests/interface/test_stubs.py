@@ -7,7 +7,6 @@ import ast
 import os
 import re
 import runpy
-import shutil
 import subprocess
 import sys
 from pathlib import Path
@@ -28,40 +27,18 @@ except ImportError:
                 "installs it into its toolchain)", allow_module_level=True)
 
 
-def run_mypy(tool: str, *args: str, cwd: Path,
-             package_root: Path = PACKAGE.parent) -> subprocess.CompletedProcess[str]:
-    # mypy finds the stubs through MYPYPATH; stubtest imports the module through PYTHONPATH.
-    # Both keep their caches in the working directory, a temporary one.
-    env = dict(os.environ, MYPYPATH=str(package_root), PYTHONPATH=str(package_root))
-    return subprocess.run([sys.executable, "-m", tool, *args], capture_output=True, text=True, env=env,
-                          cwd=cwd, timeout=300)
-
-
-def test_stubtest_finds_stubs_and_module_in_agreement(tmp_path):
+@pytest.mark.parametrize("tool, args", [
+    ("mypy.stubtest", ["tessel_vis._core"]),  # the stubs against the built module
+    ("mypy", ["--strict", str(CASES), str(PACKAGE / "demo.py")]),  # the stubs in use
+])
+def test_mypy(tool, args, tmp_path):
+    # mypy finds the stubs through MYPYPATH, stubtest imports the module through PYTHONPATH;
+    # both keep their caches in the working directory, a temporary one.
+    env = dict(os.environ, MYPYPATH=str(PACKAGE.parent), PYTHONPATH=str(PACKAGE.parent))
+    run = subprocess.run([sys.executable, "-m", tool, *args], capture_output=True, text=True, env=env,
+                         cwd=tmp_path, timeout=300)
+    assert run.returncode == 0, run.stdout + run.stderr
     assert (PACKAGE / "py.typed").is_file() and Path(_core.__file__).parent == PACKAGE
-    run = run_mypy("mypy.stubtest", "tessel_vis._core", cwd=tmp_path)
-    assert run.returncode == 0, run.stdout + run.stderr
-    assert "Success: no issues found in 1 module" in run.stdout
-
-
-def test_stubtest_catches_stubs_that_drift(tmp_path):
-    # The same module with stubs that misname a parameter and lose a default:
-    # the agreement above means something only if these are caught.
-    copy = tmp_path / "root" / "tessel_vis"
-    shutil.copytree(PACKAGE, copy, ignore=shutil.ignore_patterns("__pycache__", "demo.py"))
-    stub = (copy / "_core.pyi").read_text()
-    drifted = stub.replace("cdf_cutoff: _Float = 1.0", "cutoff: _Float = 1.0").replace(
-        "update_visual_max: bool | np.bool_ = False", "update_visual_max: bool | np.bool_")
-    assert "cutoff: _Float = 1.0" in drifted and "np.bool_ = False" not in drifted
-    (copy / "_core.pyi").write_text(drifted)
-    run = run_mypy("mypy.stubtest", "tessel_vis._core", cwd=tmp_path, package_root=copy.parent)
-    assert "tessel_vis._core.compute_ecdf" in run.stdout
-    assert "tessel_vis._core.finalize_activity_heatmap_option_json" in run.stdout
-
-
-def test_typing_cases_and_the_demo_pass_mypy_strict(tmp_path):
-    run = run_mypy("mypy", "--strict", str(CASES), str(PACKAGE / "demo.py"), cwd=tmp_path)
-    assert run.returncode == 0, run.stdout + run.stderr
 
 
 def test_typing_cases_hold_at_run_time():
