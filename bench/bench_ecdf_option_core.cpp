@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "chart/document_text.hpp"
+#include "chart/option_text.hpp"
 #include "chart/ecdf_option.hpp"
 #include "json/float_text.hpp"
 
@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
             }
             sink = static_cast<std::size_t>(p - buffer.data());
         });
-        const OptionDocument document = build_ecdf_option_document(series, texts);
-        const DocumentText one(document, false);
-        const DocumentText split(document, true);
+        const OptionTree document = build_ecdf_option_tree(series, texts);
+        const OptionText one(document, false);
+        const OptionText split(document, true);
         std::vector<char> out(std::max(one.size_bound(), split.size_bound()));
         const double one_ns = best_ns([&] { sink = one.write(out.data()); });
         const double split_ns = best_ns([&] { sink = split.write(out.data()); });

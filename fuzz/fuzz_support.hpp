@@ -172,7 +172,7 @@ inline bool is_decode_error(std::string_view message, std::string_view text) {
     constexpr std::string_view prefix = "failed to decode option JSON: ";
     if (!starts_with(message, prefix)) return false;
     try {
-        (void)tessel::json::read_json(text);
+        (void)tessel::json::read_json_document(text);
     } catch (const tessel::json::ReadError& e) {
         return message.substr(prefix.size()) == e.text();
     }
@@ -202,19 +202,19 @@ inline bool is_key_failure(std::string_view m, std::string_view key) {
     return kind != "null" && kind != "object" && is_kind_word(kind);
 }
 
-// A matrix of doubles in one of the layouts an array argument can have: C or
-// Fortran order, with gaps between elements or rows, rows reversed, or
-// misaligned. `storage` owns the bytes the view points into.
 // A finalizer's result must read as JSON, and must be valid UTF-8 whenever
 // every text that went into it was.
 inline void check_result_text(std::string_view result, std::string_view option_text,
                               const std::vector<std::string_view>& colours = {}) {
-    (void)tessel::json::read_json(result);  // must not throw
+    (void)tessel::json::read_json_document(result);  // must not throw
     bool utf8 = is_valid_utf8(option_text);
     for (const std::string_view c : colours) utf8 = utf8 && is_valid_utf8(c);
     if (utf8) check(is_valid_utf8(result));
 }
 
+// A matrix of doubles in one of the layouts an array argument can have: C or
+// Fortran order, with gaps between elements or rows, rows reversed, or
+// misaligned. `storage` owns the bytes the view points into.
 struct MatrixInput {
     std::vector<std::byte> storage;
     tessel::StridedMatrix view;

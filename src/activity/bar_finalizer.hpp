@@ -15,16 +15,9 @@ namespace tessel::activity {
 //
 // Checks, in order: the three lengths agree (tessel::ValueError
 // "percentages, counts, and colors must have equal length"), then the text
-// decodes (decode_option_document); a missing, non-array or empty "series", or a first
+// decodes (decode_option_document in option_targets.hpp); a missing, non-array or empty "series", or a first
 // entry that is neither null nor an object, is an internal failure.
 std::string finalize_bar_option(std::string_view option_json, std::span<const double> percentages,
                                 std::span<const std::int64_t> counts, std::span<const std::string_view> colors);
-
-// The same through the decoded document (option_document.hpp): the path
-// taken whenever the one-pass copy (option_copy.hpp) gives up, and the
-// reference the tests hold the fast path to.
-std::string finalize_bar_option_by_document(std::string_view option_json, std::span<const double> percentages,
-                                            std::span<const std::int64_t> counts,
-                                            std::span<const std::string_view> colors);
 
 }  // namespace tessel::activity

@@ -22,20 +22,12 @@ using CountRow = std::vector<std::optional<std::int64_t>>;
 //
 // Checks, in order: dimensions (tessel::ValueError "comparison percentages,
 // counts, colors, and opacities have incompatible dimensions"), decoding
-// (decode_option_document), the series array (require_series_array), one entry per row
+// (decode_option_document in option_targets.hpp), the series array (require_series_array), one entry per row
 // (tessel::ValueError "comparison percentages must have one row per
 // series"). A series entry that is neither null nor an object is an
 // internal failure.
 std::string finalize_comparison_option(std::string_view option_json, const StridedMatrix& percentages,
                                        std::span<const CountRow> counts, std::span<const std::string_view> colors,
                                        std::span<const double> opacities);
-
-// The same through the decoded document (option_document.hpp): the path
-// taken whenever the one-pass copy (option_copy.hpp) gives up, and the
-// reference the tests hold the fast path to.
-std::string finalize_comparison_option_by_document(std::string_view option_json, const StridedMatrix& percentages,
-                                                   std::span<const CountRow> counts,
-                                                   std::span<const std::string_view> colors,
-                                                   std::span<const double> opacities);
 
 }  // namespace tessel::activity

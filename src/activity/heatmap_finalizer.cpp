@@ -3,11 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "activity/data_items.hpp"
-#include "activity/data_text.hpp"
-#include "activity/option_copy.hpp"
-#include "activity/option_document.hpp"
-#include "json/writer.hpp"
+#include "activity/hundredths.hpp"
+#include "activity/option_targets.hpp"
 
 namespace tessel::activity {
 
@@ -50,6 +47,9 @@ struct VisualMax {
     }
 };
 
+// Room for a cell: three numbers and their punctuation.
+constexpr std::size_t kCellRoom = 8 + 2 * 20 + kHundredthsRoom;
+
 double visual_max_of(const StridedMatrix& matrix) {
     VisualMax top;
     for_each_cell(matrix, [&](std::size_t, std::size_t, double v) {
@@ -58,63 +58,51 @@ double visual_max_of(const StridedMatrix& matrix) {
     return top.value();
 }
 
-// [[c,r,v],…] over the non-NaN cells.
-void write_heatmap_data(const void* context, std::size_t, TextWriter& text) {
-    const StridedMatrix& matrix = *static_cast<const StridedMatrix*>(context);
-    text.put('[');
-    bool first = true;
-    for_each_cell(matrix, [&](std::size_t r, std::size_t c, double v) {
-        if (std::isnan(v)) return;
-        text.put(first ? std::string_view("[") : std::string_view(",["));
-        first = false;
-        text.unsigned_number(c);
-        text.put(',');
-        text.unsigned_number(r);
-        text.put(',');
-        text.hundredths(v);
-        text.put(']');
-    });
-    text.put(']');
-}
-
 }  // namespace
 
 std::string finalize_heatmap_option(std::string_view option_json, const StridedMatrix& matrix,
                                     bool update_visual_max) {
-    OptionEdits edits;
-    edits.write_data = write_heatmap_data;
-    edits.context = &matrix;
-    std::string max_text;
+    const json::JsonDocument document = decode_option_document(option_json);
+    const json::JsonView root = document.root();
+    json::DocumentEdits edits;
+    // [[c,r,v],…] over the non-NaN cells.
+    const json::JsonView first = element_at(root.member("series"), 0);
+    const auto write_data = [&](json::TextWriter& out, char* p) {
+        p = out.put(p, '[');
+        bool first = true;
+        for_each_cell(matrix, [&](std::size_t r, std::size_t c, double v) {
+            if (std::isnan(v)) return;
+            p = out.room(p, kCellRoom);
+            *p = ',';
+            p += !first;
+            first = false;
+            *p++ = '[';
+            p = json::TextWriter::unsigned_text(c, p);
+            *p++ = ',';
+            p = json::TextWriter::unsigned_text(r, p);
+            *p++ = ',';
+            p = hundredths_text(v, p);
+            *p++ = ']';
+        });
+        return out.put(p, ']');
+    };
+    member_or_insert(edits, first, "data", write_data);
+    const double max = update_visual_max ? visual_max_of(matrix) : 0.0;
+    const auto write_max = [max](json::TextWriter& out, char* p) {
+        return json::TextWriter::float_text(max, out.room(p, json::TextWriter::kScalarRoom));
+    };
+    // A missing "visualMap" is inserted as null, which becomes {"max": …}.
+    const auto write_max_object = [&](json::TextWriter& out, char* p) {
+        return out.put(write_max(out, out.put(p, "{\"max\":", 7)), '}');
+    };
     if (update_visual_max) {
-        json::write_json(number_from_float(visual_max_of(matrix)), max_text);
-        edits.set_visual_max = true;
-        edits.visual_max_text = max_text;
+        if (const json::JsonView visual_map = root.member("visualMap")) {
+            member_or_insert(edits, visual_map, "max", write_max);
+        } else {
+            edits.append(root, "visualMap", write_max_object);
+        }
     }
-    std::string out;
-    // Room for the usual output (the text grows if it needs more).
-    out.reserve(option_json.size() + matrix.size() * 20);
-    if (copy_option_with_edits(option_json, edits, out)) return out;
-    return finalize_heatmap_option_by_document(option_json, matrix, update_visual_max);
-}
-
-std::string finalize_heatmap_option_by_document(std::string_view option_json, const StridedMatrix& matrix,
-                                                bool update_visual_max) {
-    json::JsonArray data;
-    data.reserve(matrix.size());
-    VisualMax top;
-    for_each_cell(matrix, [&](std::size_t r, std::size_t c, double v) {
-        if (std::isnan(v)) return;
-        data.push_back(heatmap_cell(r, c, v));
-        top.add(v);
-    });
-    json::JsonValue document = decode_option_document(option_json);
-
-    json::JsonValue& first = element_at(member_or_insert(document, "series"), 0);
-    member_or_insert(first, "data") = json::JsonValue::array(std::move(data));
-    if (update_visual_max) {
-        member_or_insert(member_or_insert(document, "visualMap"), "max") = number_from_float(top.value());
-    }
-    return encode_option_document(document);
+    return json::to_json(document, edits, option_json.size() + matrix.size() * 20);
 }
 
 }  // namespace tessel::activity

@@ -16,10 +16,4 @@ namespace tessel::activity {
 std::string finalize_heatmap_option(std::string_view option_json, const StridedMatrix& matrix,
                                     bool update_visual_max);
 
-// The same through the decoded document (option_document.hpp): the path
-// taken whenever the one-pass copy (option_copy.hpp) gives up, and the
-// reference the tests hold the fast path to.
-std::string finalize_heatmap_option_by_document(std::string_view option_json, const StridedMatrix& matrix,
-                                                bool update_visual_max);
-
 }  // namespace tessel::activity

@@ -5,14 +5,14 @@
 
 namespace tessel::chart {
 
-OptionDocument build_ecdf_option_document(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts) {
-    OptionDocument document = to_option_document(ecdf_chart_option(series, texts));
+OptionTree build_ecdf_option_tree(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts) {
+    OptionTree document = to_option_tree(ecdf_chart_option(series, texts));
     apply_ecdf_option_edits(document.root, series, texts);
     return document;
 }
 
 std::string build_ecdf_option_json(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts) {
-    return to_json_text(build_ecdf_option_document(series, texts));
+    return to_json_text(build_ecdf_option_tree(series, texts));
 }
 
 }  // namespace tessel::chart

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "chart/ecdf_input.hpp"
-#include "chart/option_document.hpp"
+#include "chart/option_tree.hpp"
 #include "chart/option_model.hpp"
 
 namespace tessel::chart {
@@ -17,7 +17,7 @@ ChartOption ecdf_chart_option(std::span<const EcdfSeriesInput> series, const Ecd
 
 // The typed option converted and edited (see ecdf_option_edits.hpp). The
 // document views the records' points: they must outlive it.
-OptionDocument build_ecdf_option_document(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts);
+OptionTree build_ecdf_option_tree(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts);
 
 // The option as compact JSON text. Never fails for converted arguments: an
 // empty or all-zero dash pattern is written as given and drawn in the legend

@@ -248,8 +248,8 @@ JsonValue to_json(const LineSeries& series) {
 
 }  // namespace
 
-OptionDocument to_option_document(const ChartOption& option) {
-    OptionDocument document;
+OptionTree to_option_tree(const ChartOption& option) {
+    OptionTree document;
     Members root;
     root.add_list("title", option.title)
         .add("animation", option.animation)

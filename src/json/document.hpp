@@ -5,10 +5,9 @@
 // allocation per container or string (a third of the time it takes to build
 // a JsonValue tree); looking at one is through views that borrow it.
 //
-// Use a JsonValue where a document is edited, a JsonDocument where it is only
-// walked or written back. The two read the same texts with the same results
-// and errors (repeated keys: first position, last value), and write the same
-// text.
+// Text is read into a JsonDocument only; the writer writes it back with
+// edits (json/writer.hpp). A repeated key keeps its first position and takes
+// its last value.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -17,7 +16,6 @@
 #include <string_view>
 #include <utility>
 
-#include "json/reader.hpp"
 #include "json/value.hpp"
 
 namespace tessel::json {
@@ -66,12 +64,10 @@ public:
     JsonDocument(JsonDocument&& other) noexcept
         : entries_(std::move(other.entries_)),
           strings_(std::move(other.strings_)),
-          entry_count_(std::exchange(other.entry_count_, 0)),
           text_size_(std::exchange(other.text_size_, 0)) {}
     JsonDocument& operator=(JsonDocument&& other) noexcept {
         entries_ = std::move(other.entries_);
         strings_ = std::move(other.strings_);
-        entry_count_ = std::exchange(other.entry_count_, 0);
         text_size_ = std::exchange(other.text_size_, 0);
         return *this;
     }
@@ -79,8 +75,6 @@ public:
     // The document's one value (null for a default-made document).
     JsonView root() const noexcept;
 
-    // Entries in use: one per value and one per member key.
-    std::size_t entry_count() const noexcept { return entry_count_; }
     // Bytes of the text the document was read from.
     std::size_t text_size() const noexcept { return text_size_; }
 
@@ -97,13 +91,8 @@ private:
     // The entries grow with realloc while the document is read.
     std::unique_ptr<detail::DocumentEntry[], FreeDeleter> entries_;
     std::unique_ptr<char[], FreeDeleter> strings_;
-    std::size_t entry_count_ = 0;
     std::size_t text_size_ = 0;
 };
-
-// Reads the one JSON value of `text`, as read_json does (same errors).
-// Throws ReadError.
-JsonDocument read_json_document(std::string_view text);
 
 // A value inside a JsonDocument, or absent (a member that is not there). A
 // view borrows the document: it must not outlive it.
@@ -141,15 +130,12 @@ public:
     // one; absent otherwise (also for an absent view). Scans the members.
     JsonView member(std::string_view key) const noexcept;
 
-    // A JsonValue tree with the same content.
-    JsonValue to_value() const;
-
 private:
     friend class JsonDocument;
     friend class JsonArrayView;
     friend class JsonObjectView;
-    friend void write_json(JsonView value, std::string& out);
-    friend std::string to_json(const JsonDocument& document);
+    friend class DocumentEdits;
+    friend class DocumentWriter;
     JsonView(const detail::DocumentEntry* entry, const char* strings) noexcept : entry_(entry), strings_(strings) {}
     void require(Kind wanted) const;
     [[noreturn]] void wrong_kind(std::string_view wanted) const;
@@ -267,13 +253,5 @@ inline JsonView JsonDocument::root() const noexcept {
     static constexpr detail::DocumentEntry kNull{static_cast<std::uint64_t>(Kind::Null), 0};
     return entries_ ? JsonView(entries_.get(), strings_.get()) : JsonView(&kNull, nullptr);
 }
-
-// Appends the compact text of the value of a present view to `out`: the
-// same text as write_json of the same value as a JsonValue.
-void write_json(JsonView value, std::string& out);
-std::string to_json(JsonView value);
-// The whole document, with room for about the length of the text it was read
-// from made at once.
-std::string to_json(const JsonDocument& document);
 
 }  // namespace tessel::json

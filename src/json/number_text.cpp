@@ -210,7 +210,9 @@ void append_scaled_exact(const Binary& b, unsigned precision, std::string& out) 
     append_scaled(scaled.decimal(), precision, out);
 }
 
-void append_fixed_with(double x, unsigned precision, std::string& out, bool fast_allowed) {
+}  // namespace
+
+void append_fixed(double x, unsigned precision, std::string& out) {
     if (std::isnan(x)) {
         out += "NaN";
         return;
@@ -221,22 +223,8 @@ void append_fixed_with(double x, unsigned precision, std::string& out, bool fast
         return;
     }
     const Binary b = decompose(std::fabs(x));
-    if (!fast_allowed || !append_fixed_fast(b, precision, out))
-        append_scaled_exact(b, precision, out);
+    // The 128-bit path takes the usual magnitudes and precisions.
+    if (!append_fixed_fast(b, precision, out)) append_scaled_exact(b, precision, out);
 }
-
-}  // namespace
-
-void append_fixed(double x, unsigned precision, std::string& out) {
-    append_fixed_with(x, precision, out, /*fast_allowed=*/true);
-}
-
-namespace detail {
-
-void append_fixed_exact(double x, unsigned precision, std::string& out) {
-    append_fixed_with(x, precision, out, /*fast_allowed=*/false);
-}
-
-}  // namespace detail
 
 }  // namespace tessel::json

@@ -11,11 +11,4 @@ namespace tessel::json {
 // NaN gives "NaN", the infinities "inf" and "-inf".
 void append_fixed(double x, unsigned precision, std::string& out);
 
-namespace detail {
-// The same text through arbitrary-size integers only. append_fixed takes a
-// 128-bit shortcut for the usual magnitudes and precisions and falls back to
-// this; tests hold the two against each other.
-void append_fixed_exact(double x, unsigned precision, std::string& out);
-}  // namespace detail
-
 }  // namespace tessel::json

@@ -1,11 +1,21 @@
 #include "json/reader.hpp"
 
 #include <algorithm>
-#include <array>
+#include <bit>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <iterator>
-#include <utility>
+#include <new>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
 
 #include "json/text_scanner.hpp"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessel::json {
 
@@ -35,260 +45,6 @@ constexpr std::string_view kReadErrorMessages[] = {
 static_assert(std::size(kReadErrorMessages) ==
               static_cast<std::size_t>(ReadErrorReason::RecursionLimitExceeded) + 1);
 
-// Text to a JsonValue tree.
-//
-// Recursion: read_value recurses once per nested array or object, and the
-// depth budget stops that at 127 levels.
-class Reader : detail::TextScanner {
-public:
-    explicit Reader(std::string_view text) : TextScanner(text) {
-        // Enough for typical option documents without regrowing.
-        pending_.reserve(64);
-    }
-
-    JsonValue read_document() {
-        skip_whitespace();
-        JsonValue value = read_value();
-        skip_whitespace();
-        if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
-        return value;
-    }
-
-private:
-    // Arrays up to this many elements gather them on the shared stack and are
-    // allocated once at their final size; longer ones (data arrays) then grow
-    // on their own, which spares the stack a large copy of them.
-    static constexpr std::size_t kLargeArray = 256;
-    // Arrays of up to this many numbers are read without the shared stack.
-    static constexpr std::size_t kShortNumbers = 8;
-    // An object starts with room for as many members as the last object at
-    // its depth had, up to this many.
-    static constexpr std::size_t kMembersGuessLimit = 64;
-
-    // The size of the last list finished at each depth, up to a limit: the
-    // room to give the next one there (runs of alike values fill data).
-    class SizesByDepth {
-    public:
-        SizesByDepth(std::uint8_t first, std::size_t limit) : limit_(limit) { sizes_.fill(first); }
-        std::size_t guess(int depth) const noexcept { return sizes_[static_cast<std::size_t>(depth)]; }
-        void record(int depth, std::size_t size) noexcept {
-            sizes_[static_cast<std::size_t>(depth)] = static_cast<std::uint8_t>(std::min(size, limit_));
-        }
-
-    private:
-        std::array<std::uint8_t, kDepthBudget> sizes_;
-        std::size_t limit_;
-    };
-
-    // The one value of the document (or of nothing else), through the stack.
-    JsonValue read_value() {
-        read_element(pending_);
-        return take_last_pending();
-    }
-
-    // Reads any value (p_ at its first byte, or at the end) onto the end of
-    // `into`: arrays and objects append themselves, anything else is made in
-    // a new null slot.
-    void read_element(JsonArray& into) {
-        if (p_ != end_ && *p_ == '[') return read_array_into(into);
-        if (p_ != end_ && *p_ == '{') return read_object_into(into);
-        read_scalar(into.emplace_back());
-    }
-
-    // Reads a value that is neither an array nor an object into `slot`, which
-    // is null, in its place: a string made elsewhere and copied in would be
-    // stored and reloaded at different widths (a store-buffer stall).
-    void read_scalar(JsonValue& slot) {
-        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
-        switch (*p_) {
-            case '"':
-                ++p_;
-                new (&slot) JsonValue(JsonValue::string(read_string()));
-                return;
-            case 'n':
-                ++p_;
-                expect_word("ull");
-                return;
-            case 't':
-                ++p_;
-                expect_word("rue");
-                slot = JsonValue::boolean(true);
-                return;
-            case 'f':
-                ++p_;
-                expect_word("alse");
-                slot = JsonValue::boolean(false);
-                return;
-            case '-':
-            case '0':
-            case '1':
-            case '2':
-            case '3':
-            case '4':
-            case '5':
-            case '6':
-            case '7':
-            case '8':
-            case '9':
-                p_ = read_number(slot, p_);
-                return;
-            default:
-                fail_at(ReadErrorReason::ExpectedValue, p_);
-        }
-    }
-
-    // The elements of the arrays being read wait on one shared stack, so a
-    // short array is allocated once, at its final size. Scalars are made in
-    // their place on the stack; only nested containers are moved there.
-    // Containers are appended to their parent's list of values rather than
-    // returned: a value just stored through a return slot and then copied at
-    // another width stalls the store buffer, once per nested array.
-    JsonValue take_last_pending() {
-        JsonValue value = std::move(pending_.back());
-        pending_.pop_back();
-        return value;
-    }
-
-    // The position is kept in a local between the calls that need p_ (see
-    // read_number).
-    void read_array_into(JsonArray& into) {
-        enter_container();
-        const char* q = skip_whitespace(p_);
-        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
-        if (*q == ']') {
-            p_ = q + 1;
-            ++depth_;
-            into.emplace_back(JsonValue::array());
-            return;
-        }
-        const std::size_t base = pending_.size();
-        const char* const first_element = q;
-        JsonArray large;  // takes over once the array outgrows its share of the stack
-        if (starts_number(*q)) {
-            // Short arrays of numbers written compactly, the points and cells
-            // of chart data, are read straight into their own list, with room
-            // for as many numbers as the last such array at this depth had;
-            // anything else continues below with the numbers read so far.
-            JsonArray numbers;
-            numbers.reserve(short_numbers_sizes_.guess(depth_));
-            for (;;) {
-                q = skip_whitespace(read_number(numbers.emplace_back(), q));
-                if (q != end_ && *q == ']') {
-                    p_ = q + 1;
-                    short_numbers_sizes_.record(depth_, numbers.size());
-                    ++depth_;
-                    into.emplace_back(JsonValue::array(std::move(numbers)));
-                    return;
-                }
-                if (numbers.size() == kShortNumbers || q == end_ || *q != ',') break;
-                const char* const comma = q;
-                q = skip_whitespace(q + 1);
-                if (q == end_ || !starts_number(*q)) {
-                    q = comma;  // the general loop reports or continues from the comma
-                    break;
-                }
-            }
-            for (JsonValue& number : numbers) pending_.push_back(std::move(number));
-        } else {
-            p_ = q;
-            read_element(pending_);
-            q = p_;
-        }
-        while (next_element(q)) {
-            p_ = q;
-            if (large.empty()) {
-                read_element(pending_);
-                if (pending_.size() - base == kLargeArray) {
-                    large.reserve(large_array_estimate(first_element));
-                    take_pending(base, large);
-                }
-            } else {
-                read_element(large);
-            }
-            q = p_;
-        }
-        p_ = q + 1;
-        ++depth_;
-        if (large.empty()) {
-            large.reserve(pending_.size() - base);
-            take_pending(base, large);
-        } else if (large.capacity() / 2 > large.size()) {
-            large.shrink_to_fit();  // the estimate ran well past this array's end
-        }
-        into.emplace_back(JsonValue::array(std::move(large)));
-    }
-
-    // Room for a large array, guessed from the bytes its first elements took
-    // and the bytes left: data arrays are long runs of alike elements, so this
-    // spares regrowing them, which would move every element several times.
-    std::size_t large_array_estimate(const char* first_element) const noexcept {
-        const auto used = static_cast<std::size_t>(p_ - first_element);
-        const auto left = static_cast<std::size_t>(end_ - p_);
-        return kLargeArray + left / (used / kLargeArray + 1) + kLargeArray / 4;
-    }
-
-    // Moves the pending values from `base` on to the end of `into`.
-    void take_pending(std::size_t base, JsonArray& into) {
-        for (std::size_t i = base; i < pending_.size(); ++i) into.emplace_back(std::move(pending_[i]));
-        pending_.resize(base);  // moved-from values are null: nothing to free
-    }
-
-    // Each object settles repeated keys when it is made (first position, last
-    // value).
-    void read_object_into(JsonArray& into) {
-        enter_container();
-        const char* q = skip_whitespace(p_);  // kept in a local as in read_array_into
-        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-        if (*q == '}') {
-            p_ = q + 1;
-            ++depth_;
-            into.emplace_back(JsonValue::object());
-            return;
-        }
-        // Members are made in the object's own list, adopted whole when the
-        // object ends.
-        std::vector<JsonMember> members;
-        members.reserve(members_sizes_.guess(depth_));
-        // Keys are told apart by their bits while they are at hand; only when
-        // two share a bit does the object look for a repeated key.
-        std::uint64_t key_bits = 0;
-        bool may_repeat = false;
-        for (;;) {
-            // q is at the first byte of a key, whitespace skipped.
-            if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
-            JsonMember& member = members.emplace_back();
-            p_ = q + 1;
-            const std::string_view key = read_string();
-            member.key.assign_within(key, readable_end(key));
-            const std::uint64_t bit = JsonObject::key_bit(key);
-            may_repeat |= (key_bits & bit) != 0;
-            key_bits |= bit;
-            q = skip_whitespace(p_);
-            if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
-            if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
-            p_ = skip_whitespace(q + 1);
-            // Containers come through the stack; anything else is made in place.
-            if (p_ != end_ && (*p_ == '[' || *p_ == '{')) {
-                read_element(pending_);
-                member.value = take_last_pending();
-            } else {
-                read_scalar(member.value);
-            }
-            q = p_;
-            if (!next_member(q)) break;
-        }
-        p_ = q + 1;
-        members_sizes_.record(depth_, members.size());
-        ++depth_;
-        into.emplace_back(JsonValue::object(JsonObject::from_members(
-            std::move(members), may_repeat ? JsonObject::Keys::MayRepeat : JsonObject::Keys::Distinct)));
-    }
-
-    SizesByDepth short_numbers_sizes_{2, kShortNumbers};
-    SizesByDepth members_sizes_{4, kMembersGuessLimit};
-    std::vector<JsonValue> pending_;
-};
-
 }  // namespace
 
 std::string_view read_error_message(ReadErrorReason reason) noexcept {
@@ -304,8 +60,338 @@ ReadError::ReadError(ReadErrorReason reason_, std::size_t line_, std::size_t col
     text_ += std::to_string(column);
 }
 
-JsonValue read_json(std::string_view text) {
-    return Reader(text).read_document();
+using detail::DocumentEntry;
+
+namespace {
+
+// One of 64 bits for a key, the same bit for equal keys: keys whose bits
+// differ are distinct, without comparing them.
+std::uint64_t key_bit(std::string_view key) noexcept {
+    const std::size_t signature = key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
+    return std::uint64_t{1} << (signature % 64);
+}
+
+// At least the number of values and keys of a JSON text: each but the first
+// follows one of the bytes ',', ':', '[' and '{' (those inside strings only
+// make the count larger).
+std::size_t count_value_starts(std::string_view text) noexcept {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::size_t count = 1;
+#if defined(__SSE2__)
+    // '[' and '{' differ in one bit, which ',' and ':' have set.
+    const auto starts = [](__m128i bytes) {
+        const __m128i open = _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), _mm_set1_epi8('{'));
+        const __m128i comma = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(','));
+        const __m128i colon = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(':'));
+        return _mm_or_si128(open, _mm_or_si128(comma, colon));
+    };
+    // Byte counters, summed before any can pass 255.
+    while (end - p >= 16 * 255) {
+        __m128i counters = _mm_setzero_si128();
+        for (int i = 0; i < 255; ++i, p += 16) {
+            counters = _mm_sub_epi8(counters, starts(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+    }
+    for (; end - p >= 16; p += 16) {
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(starts(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))));
+        count += static_cast<std::size_t>(std::popcount(mask));
+    }
+#endif
+    for (; p != end; ++p) count += *p == ',' || *p == ':' || *p == '[' || *p == '{';
+    return count;
+}
+
+}  // namespace
+
+void JsonDocument::FreeDeleter::operator()(void* p) const noexcept {
+    std::free(p);
+}
+
+// Text to a JsonDocument: entries appended in text order, string bytes
+// appended to one buffer as large as the text (decoding never lengthens a
+// string). Grammar, errors and their positions are the scanner's.
+//
+// Recursion: read_value recurses once per nested array or object, and the
+// depth budget stops that at 127 levels.
+class DocumentReader : detail::TextScanner {
+public:
+    explicit DocumentReader(std::string_view text) : TextScanner(text) {
+        if (text.size() >= (std::size_t{1} << (64 - DocumentEntry::kSizeShift - 1))) {
+            throw std::length_error("JSON text too long");
+        }
+        // Short texts take a first guess of one entry per 3 bytes (data
+        // arrays of short numbers take 3 to 5 bytes per value) and grow if
+        // it falls short. Long ones are counted: a block that is regrown, or
+        // much larger than needed, lands in fresh memory on every read, and
+        // each page of that faults when first touched.
+        reserve_entries(text.size() <= kGuessedText ? text.size() / 3 + 16 : count_value_starts(text));
+        // Decoding never lengthens a string: the text's size is room for all
+        // (the pages never written to are never touched).
+        reallocate(document_.strings_, text.size() + JsonDocument::kStringPadding);
+    }
+
+    JsonDocument read() {
+        skip_whitespace();
+        read_value();
+        skip_whitespace();
+        if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
+        std::memset(document_.strings_.get() + strings_size_, 0, JsonDocument::kStringPadding);
+        // Room guessed past the end is kept: handing it back makes the next
+        // document of the same size grow into fresh memory, and every page of
+        // fresh memory faults on first touch.
+        document_.text_size_ = static_cast<std::size_t>(end_ - begin_);
+        return std::move(document_);
+    }
+
+private:
+    static constexpr std::size_t kGuessedText = std::size_t{1} << 20;
+
+    DocumentEntry* entries() noexcept { return entries_; }
+
+    template <class T>
+    static T* reallocate(std::unique_ptr<T[], JsonDocument::FreeDeleter>& block, std::size_t count) {
+        if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        void* grown = std::realloc(block.get(), std::max<std::size_t>(count, 1) * sizeof(T));
+        if (grown == nullptr) throw std::bad_alloc();
+        (void)block.release();
+        block.reset(static_cast<T*>(grown));
+        return block.get();
+    }
+
+    void reserve_entries(std::size_t capacity) {
+        entries_ = reallocate(document_.entries_, capacity);
+        capacity_ = capacity;
+    }
+
+    // The next entry, its content left to the caller.
+    DocumentEntry& push() {
+        if (count_ == capacity_) [[unlikely]] reserve_entries(capacity_ * 2);
+        return entries_[count_++];
+    }
+
+    // Any value, p_ at its first byte (or at the end).
+    void read_value() {
+        if (p_ != end_ && *p_ == '[') return read_array();
+        if (p_ != end_ && *p_ == '{') return read_object();
+        read_scalar();
+    }
+
+    void read_scalar() {
+        if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
+        DocumentEntry& entry = push();
+        switch (*p_) {
+            case '"':
+                ++p_;
+                return store_string(entry, read_string());
+            case 'n':
+                ++p_;
+                expect_word("ull");
+                entry = {detail::head_of(Kind::Null, 0), 0};
+                return;
+            case 't':
+                ++p_;
+                expect_word("rue");
+                entry = {detail::head_of(Kind::Bool, 0), 1};
+                return;
+            case 'f':
+                ++p_;
+                expect_word("alse");
+                entry = {detail::head_of(Kind::Bool, 0), 0};
+                return;
+            default:
+                if (!starts_number(*p_)) fail_at(ReadErrorReason::ExpectedValue, p_);
+                p_ = read_number(entry, p_);
+        }
+    }
+
+    // A string just read by the scanner (in the text when it had no escape,
+    // else in the scratch buffer) copied to the document's string bytes.
+    void store_string(DocumentEntry& entry, std::string_view text) noexcept {
+        if (text.data() != scratch_.data()) return store_text(entry, text, end_, DocumentEntry::kPlainText);
+        store_text(entry, text, scratch_.data() + scratch_.size(), 0);
+    }
+
+    // `text` readable up to `readable_end`; `flags` kPlainText for text that
+    // needs no escape when written (text read without escapes).
+    void store_text(DocumentEntry& entry, std::string_view text, const char* readable_end,
+                    std::uint64_t flags) noexcept {
+        const std::size_t offset = strings_size_;
+        char* const to = document_.strings_.get() + offset;
+        // Short text as one 16-byte block when the text has 16 readable bytes
+        // there (the string buffer always has room for 16 past its end).
+        static_assert(JsonDocument::kStringPadding >= 16);
+        if (text.size() <= 16 && readable_end - text.data() >= 16) {
+            std::memcpy(to, text.data(), 16);
+        } else if (!text.empty()) {
+            std::memcpy(to, text.data(), text.size());
+        }
+        strings_size_ += text.size();
+        entry = {detail::head_of(Kind::String, text.size(), flags), offset};
+    }
+
+    // The string at `q` (its opening quote) into a new entry, its text in
+    // `text` (valid until the next string); returns its end. Strings without
+    // escapes, nearly all, are found here; others are read again from the
+    // start by the scanner, which decodes and checks them.
+    const char* read_string_entry(const char* q, std::string_view& text) {
+        const char* const stop = find_string_stop(q + 1, end_);
+        if (stop != end_ && *stop == '"') [[likely]] {
+            text = std::string_view(q + 1, static_cast<std::size_t>(stop - q - 1));
+            store_text(push(), text, end_, DocumentEntry::kPlainText);
+            return stop + 1;
+        }
+        p_ = q + 1;
+        text = read_string();
+        store_string(push(), text);
+        return p_;
+    }
+
+    // Any value at `q` (or the end); returns its end. Numbers and strings are
+    // read here, with the position in a local; containers through p_.
+    const char* read_value_at(const char* q) {
+        if (q != end_) {
+            if (starts_number(*q)) return read_number(push(), q);
+            if (*q == '"') {
+                std::string_view text;
+                return read_string_entry(q, text);
+            }
+        }
+        p_ = q;
+        read_value();
+        return p_;
+    }
+
+    // The position is kept in a local between the calls that need p_ (a
+    // position in memory is stored and reloaded around every step).
+    void read_array() {
+        enter_container();
+        const std::size_t open = count_;
+        push();
+        const char* q = skip_whitespace(p_);
+        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
+        std::size_t elements = 0;
+        if (*q != ']') {
+            for (;;) {
+                q = read_value_at(q);
+                ++elements;
+                if (!next_element(q)) break;
+            }
+        }
+        p_ = q + 1;
+        ++depth_;
+        entries()[open] = {detail::head_of(Kind::Array, elements), count_ - open - 1};
+    }
+
+    void read_object() {
+        enter_container();
+        const std::size_t open = count_;
+        push();
+        const char* q = skip_whitespace(p_);
+        if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+        std::size_t members = 0;
+        // Keys are told apart by their bits while they are at hand; only when
+        // two share a bit does the object look for a repeated key.
+        std::uint64_t key_bits = 0;
+        bool may_repeat = false;
+        if (*q != '}') {
+            for (;;) {
+                // q is at the first byte of a key, whitespace skipped.
+                if (*q != '"') fail_at(ReadErrorReason::KeyMustBeAString, q);
+                std::string_view key;
+                q = read_string_entry(q, key);
+                const std::uint64_t bit = key_bit(key);
+                may_repeat |= (key_bits & bit) != 0;
+                key_bits |= bit;
+                if (q != end_ && *q == ':') {  // the common, compact case
+                    ++q;
+                } else {
+                    q = skip_whitespace(q);
+                    if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
+                    if (*q != ':') fail_at(ReadErrorReason::ExpectedColon, q);
+                    ++q;
+                }
+                q = read_value_at(skip_whitespace(q));
+                ++members;
+                if (!next_member(q)) break;
+            }
+        }
+        p_ = q + 1;
+        ++depth_;
+        entries()[open] = {detail::head_of(Kind::Object, members), count_ - open - 1};
+        if (may_repeat) settle_repeated_keys(open);
+    }
+
+    std::string_view key_at(std::size_t i) noexcept {
+        const DocumentEntry& key = entries()[i];
+        return {document_.strings_.get() + key.payload, key.size()};
+    }
+
+    // Whether two members of the object opened at `open` share a key.
+    // Without allocating up to this many members, which is every object
+    // whose key bits collided by chance.
+    static constexpr std::size_t kScannedMembers = 32;
+    bool has_repeated_key(std::size_t open) {
+        const std::size_t end = count_;
+        if (entries()[open].size() > kScannedMembers) return true;  // settled below, with a map
+        std::size_t keys[kScannedMembers];
+        std::size_t n = 0;
+        for (std::size_t i = open + 1; i < end; i += 1 + entries()[i + 1].span()) {
+            const std::string_view key = key_at(i);
+            for (std::size_t j = 0; j < n; ++j) {
+                if (key_at(keys[j]) == key) return true;
+            }
+            keys[n++] = i;
+        }
+        return false;
+    }
+
+    // A repeated key keeps its first position and takes its last value:
+    // the object's entries are rewritten in that order (rare).
+    void settle_repeated_keys(std::size_t open) {
+        if (!has_repeated_key(open)) return;
+        struct Member {
+            std::size_t key;    // entry of the key
+            std::size_t value;  // entry of the value that the key ends with
+        };
+        std::vector<Member> settled;
+        std::unordered_map<std::string_view, std::size_t> position_of_key;
+        bool repeated = false;
+        const std::size_t end = count_;
+        for (std::size_t i = open + 1; i < end; i += 1 + entries()[i + 1].span()) {
+            const auto [it, added] = position_of_key.try_emplace(key_at(i), settled.size());
+            if (added) {
+                settled.push_back({i, i + 1});
+            } else {
+                settled[it->second].value = i + 1;
+                repeated = true;
+            }
+        }
+        if (!repeated) return;
+        std::vector<DocumentEntry> rewritten;
+        rewritten.reserve(end - open - 1);
+        for (const Member& m : settled) {
+            rewritten.push_back(entries()[m.key]);
+            const DocumentEntry* value = entries() + m.value;
+            rewritten.insert(rewritten.end(), value, value + value->span());
+        }
+        std::memcpy(entries() + open + 1, rewritten.data(), rewritten.size() * sizeof(DocumentEntry));
+        count_ = open + 1 + rewritten.size();
+        entries()[open] = {detail::head_of(Kind::Object, settled.size()), rewritten.size()};
+    }
+
+    JsonDocument document_;
+    DocumentEntry* entries_ = nullptr;  // document_'s, moved when they grow
+    std::size_t count_ = 0;
+    std::size_t capacity_ = 0;
+    std::size_t strings_size_ = 0;  // string bytes written
+};
+
+JsonDocument read_json_document(std::string_view text) {
+    return DocumentReader(text).read();
 }
 
 }  // namespace tessel::json

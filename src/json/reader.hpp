@@ -1,5 +1,5 @@
 #pragma once
-// The JSON reader: text to JsonValue, exactly one value per text, with
+// The JSON reader: text to a JsonDocument, exactly one value per text, with
 // positioned error messages.
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "json/value.hpp"
+#include "json/document.hpp"
 
 namespace tessel::json {
 
@@ -51,8 +51,9 @@ private:
     std::string text_;
 };
 
-// Reads the one JSON value of `text` (whitespace around it allowed).
-// Throws ReadError.
-JsonValue read_json(std::string_view text);
+// Reads the one JSON value of `text` (whitespace around it allowed). A
+// repeated key keeps its first position and takes its last value. Throws
+// ReadError.
+JsonDocument read_json_document(std::string_view text);
 
 }  // namespace tessel::json

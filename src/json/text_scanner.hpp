@@ -1,12 +1,7 @@
 #pragma once
-// The scanning both JSON readers share: whitespace, literal words, strings
-// with their escapes, numbers (with the reader's own float arithmetic), the
-// depth budget, and positioned errors. A reader derives from it and adds how
-// it stores what it reads.
-//
-// Numbers are stored through store_unsigned, store_negative, store_float and
-// store_number overloads for the reader's slot type, found by argument-
-// dependent look-up; those for JsonValue are here.
+// The scanning of the JSON reader: whitespace, literal words, strings with
+// their escapes, numbers (with the reader's own float arithmetic) stored
+// into document entries, the depth budget, and positioned errors.
 #include <array>
 #include <climits>
 #include <cmath>
@@ -16,7 +11,7 @@
 
 #include "json/reader.hpp"
 #include "json/string_scan.hpp"
-#include "json/value.hpp"
+#include "json/document.hpp"
 
 namespace tessel::json::detail {
 
@@ -84,13 +79,34 @@ inline void append_utf8(std::string& out, std::uint32_t cp) {
     out.append(buf, n);
 }
 
-inline void store_unsigned(JsonValue& slot, std::uint64_t u) noexcept { slot = JsonValue::from_unsigned(u); }
-inline void store_negative(JsonValue& slot, std::int64_t i) noexcept { slot = JsonValue::from_signed(i); }
-inline void store_float(JsonValue& slot, double x) noexcept { slot = JsonValue::from_double(x); }
-inline void store_number(JsonValue& slot, JsonValue&& number) noexcept { slot = std::move(number); }
-// x is the double nearest to significand / 10^fraction_digits (fewer than
-// 20 digits in all), which a slot may keep to write x faster.
-inline void store_decimal(JsonValue& slot, double x, std::uint64_t, std::size_t) noexcept { store_float(slot, x); }
+constexpr std::uint64_t head_of(Kind kind, std::size_t size, std::uint64_t flags = 0) noexcept {
+    return static_cast<std::uint64_t>(kind) | flags | (static_cast<std::uint64_t>(size) << DocumentEntry::kSizeShift);
+}
+
+// How the scanner stores a number in an entry.
+inline void store_unsigned(DocumentEntry& slot, std::uint64_t u) noexcept {
+    slot = {head_of(Kind::Unsigned, 0), u};
+}
+inline void store_negative(DocumentEntry& slot, std::int64_t i) noexcept {
+    // The scanner gives 0 or more as unsigned; below 0 it is negative.
+    slot = {head_of(Kind::Negative, 0), static_cast<std::uint64_t>(i)};
+}
+inline void store_float(DocumentEntry& slot, double x) noexcept {
+    slot = {head_of(Kind::Float, 0), std::bit_cast<std::uint64_t>(x)};
+}
+inline void store_decimal(DocumentEntry& slot, double x, std::uint64_t significand,
+                          std::size_t fraction_digits) noexcept {
+    // significand / 10^d with d <= 4 and at most 15 digits: x is nearest to it,
+    // and those digits, fewer than a double keeps apart, are x's shortest.
+    constexpr std::uint64_t kScale[] = {10000, 1000, 100, 10, 1};
+    const std::uint64_t k = fraction_digits <= 4 ? significand * kScale[fraction_digits] : 0;
+    if (k != 0 && k < (std::uint64_t{1} << 48) && significand < 1'000'000'000'000'000) {
+        slot = {head_of(Kind::Float, static_cast<std::size_t>(k), DocumentEntry::kTenThousandths),
+                std::bit_cast<std::uint64_t>(x)};
+        return;
+    }
+    store_float(slot, x);
+}
 
 // One pass over the text with a byte pointer. Only the offset is tracked;
 // line and column are computed from it when an error is reported.
@@ -309,8 +325,7 @@ protected:
     // Plain numbers of up to 19 digits without an exponent, nearly all numbers
     // of an option document, take a short path; any other text is read by the
     // general one from the start of the number.
-    template <class Slot>
-    const char* read_number(Slot& slot, const char* start) {
+    const char* read_number(DocumentEntry& slot, const char* start) {
         const char* q = start;
         const bool negative = *q == '-';
         q += negative;
@@ -352,14 +367,13 @@ protected:
     }
 
     // The general path, from the first byte of the number, through p_.
-    template <class Slot>
-    const char* read_number_general(Slot& slot, const char* start) {
+    const char* read_number_general(DocumentEntry& slot, const char* start) {
         p_ = start;
-        store_number(slot, read_number_general());
+        read_number_general(slot);
         return p_;
     }
 
-    JsonValue read_number_general() {
+    void read_number_general(DocumentEntry& slot) {
         bool negative = false;
         if (*p_ == '-') {
             negative = true;
@@ -426,7 +440,7 @@ protected:
                         fail_at(ReadErrorReason::NumberOutOfRange, p_);
                     }
                     while (p_ != end_ && is_digit(*p_)) ++p_;
-                    return JsonValue::from_double(negative ? -0.0 : 0.0);
+                    return store_float(slot, negative ? -0.0 : 0.0);
                 }
                 ++p_;
             }
@@ -435,14 +449,14 @@ protected:
         }
 
         if (!is_float) {
-            if (!negative) return JsonValue::from_unsigned(significand);
+            if (!negative) return store_unsigned(slot, significand);
             if (significand != 0 && significand <= (std::uint64_t{1} << 63)) {
                 // Modular conversion: 2^63 becomes INT64_MIN.
-                return JsonValue::from_signed(static_cast<std::int64_t>(0 - significand));
+                return store_negative(slot, static_cast<std::int64_t>(0 - significand));
             }
             // -0 and magnitudes beyond 2^63 are floats.
         }
-        return JsonValue::from_double(decimal_to_double(significand, exponent, negative));
+        store_float(slot, decimal_to_double(significand, exponent, negative));
     }
 
     // significand × 10^exponent, one rounded IEEE operation at a time (this is

@@ -1,6 +1,7 @@
 #pragma once
-// The buffer both JSON writers append to, and the text of scalars and
-// strings: a JsonValue tree and a JsonDocument are written through it.
+// The one text buffer of the module's writers, and the text of scalars and
+// strings: JSON trees and documents, the finalizers' data and the option
+// document's data are all written through it.
 #include <array>
 #include <bit>
 #include <charconv>
@@ -17,7 +18,9 @@
 #include <emmintrin.h>
 #endif
 
-namespace tessel::json::detail {
+namespace tessel::json {
+
+namespace detail {
 
 // The escape of a byte that needs one, written at `out` (room for 6 bytes);
 // returns its length.
@@ -67,6 +70,8 @@ inline constexpr std::array<std::uint32_t, 1000> kSmallNumbers = [] {
     }
     return numbers;
 }();
+
+}  // namespace detail
 
 // Appends to one growable buffer through a raw pointer: the string is kept
 // sized to its capacity while writing and cut to the written length at the
@@ -132,8 +137,8 @@ public:
         p = unsigned_text(k / 10000, p);
         const auto fraction = static_cast<unsigned>(k % 10000);
         std::uint32_t digits;  // the four fraction digits, in memory order
-        std::memcpy(&digits, &kDigitPairs[2 * (fraction / 100)], 2);
-        std::memcpy(reinterpret_cast<char*>(&digits) + 2, &kDigitPairs[2 * (fraction % 100)], 2);
+        std::memcpy(&digits, &detail::kDigitPairs[2 * (fraction / 100)], 2);
+        std::memcpy(reinterpret_cast<char*>(&digits) + 2, &detail::kDigitPairs[2 * (fraction % 100)], 2);
         *p = '.';
         std::memcpy(p + 1, &digits, sizeof digits);
         // Trailing zeros go, and one fraction digit stays ("2.0"): the count
@@ -170,23 +175,27 @@ public:
     // 20 bytes.)
     static char* unsigned_text(std::uint64_t u, char* p) noexcept {
         if (u < 1000) {
-            const std::uint32_t entry = kSmallNumbers[u];
+            const std::uint32_t entry = detail::kSmallNumbers[u];
             std::memcpy(p, &entry, sizeof entry);
             return p + (entry >> 24);
         }
         if (u < 1'000'000) {
             const auto high = static_cast<std::uint32_t>(u / 1000);
             const auto low = static_cast<std::uint32_t>(u % 1000);
-            const std::uint32_t entry = kSmallNumbers[high];
+            const std::uint32_t entry = detail::kSmallNumbers[high];
             std::memcpy(p, &entry, sizeof entry);
             p += entry >> 24;
-            std::memcpy(p, &kDigitPairs[2 * (low / 10)], 2);
+            std::memcpy(p, &detail::kDigitPairs[2 * (low / 10)], 2);
             p[2] = static_cast<char>('0' + low % 10);
             return p + 3;
         }
         return std::to_chars(p, p + 20, u).ptr;
     }
-    static char* negative_text(std::int64_t i, char* p) noexcept { return std::to_chars(p, p + 20, i).ptr; }
+    static char* signed_text(std::int64_t i, char* p) noexcept {
+        if (i >= 0) return unsigned_text(static_cast<std::uint64_t>(i), p);
+        *p = '-';
+        return unsigned_text(0 - static_cast<std::uint64_t>(i), p + 1);
+    }
     static char* bool_text(bool b, char* p) noexcept {
         if (b) {
             std::memcpy(p, "true", 4);
@@ -226,7 +235,7 @@ public:
             while (s != end && !kStringStopBytes[static_cast<unsigned char>(*s)]) *p++ = *s++;
             if (s == end) break;
             char escaped[6];
-            p = put(p, escaped, escape_text(static_cast<unsigned char>(*s++), escaped));
+            p = put(p, escaped, detail::escape_text(static_cast<unsigned char>(*s++), escaped));
             p = room(p, static_cast<std::size_t>(end - s) + 1);
         }
         *p++ = '"';
@@ -253,4 +262,4 @@ private:
 };
 
 
-}  // namespace tessel::json::detail
+}  // namespace tessel::json

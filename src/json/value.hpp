@@ -71,32 +71,9 @@ public:
     bool empty() const noexcept { return size() == 0; }
     std::string str() const { return std::string(view()); }
 
-    JsonString& operator+=(std::string_view more);
-
     // The 16 bytes that hold inline text (its length in the last), which may
     // be loaded whole; nullptr for text in a buffer.
     const unsigned char* inline_block() const noexcept { return bytes_[15] <= kInlineBytes ? bytes_ : nullptr; }
-
-    // Replaces the text in place (no temporary is made and copied, which
-    // the reader would otherwise do once per key).
-    void assign(std::string_view text) {
-        release();
-        set_empty();
-        assign_to_empty(text);
-    }
-
-    // As assign, for text inside a buffer that can be read up to `readable_end`:
-    // short text with 16 readable bytes is copied as one block (the bytes
-    // after it are never looked at), without a call to copy a few bytes.
-    void assign_within(std::string_view text, const char* readable_end) {
-        if (text.size() <= kInlineBytes && readable_end - text.data() >= 16) {
-            release();
-            std::memcpy(bytes_, text.data(), sizeof bytes_);
-            bytes_[15] = static_cast<unsigned char>(text.size());
-            return;
-        }
-        assign(text);
-    }
 
     friend bool operator==(const JsonString& a, const JsonString& b) noexcept { return a.view() == b.view(); }
     friend bool operator==(const JsonString& a, std::string_view b) noexcept { return a.view() == b; }
@@ -137,16 +114,15 @@ class JsonValue;
 using JsonArray = std::vector<JsonValue>;
 struct JsonMember;
 
-namespace detail {
-class KeyIndex;  // open-addressing table from key hash to member position
-}
-
-// Insertion-ordered map from text keys to values. Keys are unique.
+// Insertion-ordered map from text keys to values. Keys are unique. The
+// module's objects hold a handful of members each: keys are found by
+// comparing them in order.
 //
 // References and pointers to member values stay valid until the next call
 // that adds or removes a member (like those into a std::vector).
 class JsonObject {
 public:
+    // Out of line: JsonMember is not complete here.
     JsonObject() noexcept;
     JsonObject(const JsonObject& other);
     JsonObject(JsonObject&& other) noexcept;
@@ -154,21 +130,9 @@ public:
     JsonObject& operator=(JsonObject&& other) noexcept;
     ~JsonObject();
 
-    // Whether a list of members may hold a key twice, or is known not to.
-    enum class Keys : bool { MayRepeat, Distinct };
-
-    // An object of these members in this order (the list itself is adopted).
-    // A repeated key keeps its first position and takes its last value, as if
-    // each member were given to insert_or_assign in turn. Keys::Distinct
-    // skips looking for repeated keys: the caller must know there are none.
-    static JsonObject from_members(std::vector<JsonMember> members, Keys keys = Keys::MayRepeat);
-
-    // One of 64 bits for a key, the same bit for equal keys: keys whose bits
-    // differ are distinct, without comparing them.
-    static std::uint64_t key_bit(std::string_view key) noexcept {
-        const std::size_t signature = key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
-        return std::uint64_t{1} << (signature % 64);
-    }
+    // An object of these members in this order (the list itself is adopted);
+    // their keys must be distinct.
+    static JsonObject from_members(std::vector<JsonMember> members);
 
     std::size_t size() const noexcept;
     bool empty() const noexcept;
@@ -203,14 +167,8 @@ public:
 private:
     std::size_t position_of(std::string_view key) const noexcept;  // size() when absent
     JsonValue& append(std::string_view key, JsonValue&& value);
-    bool has_repeated_key() const;
-    // Indexes members_ as given (without an index) and settles repeated keys.
-    void settle_members(Keys keys);
 
     std::vector<JsonMember> members_;
-    // Built once the object grows past what a short linear scan handles well;
-    // when present it holds every member.
-    std::unique_ptr<detail::KeyIndex> index_;
 };
 
 class JsonValue {
@@ -368,7 +326,7 @@ private:
     bool owns_heap() const noexcept { return kind_ >= Kind::String; }
     void destroy_heap() noexcept;
     // Takes the object of `other`, leaving an empty shell that it destroys
-    // (out of line: the key index is not complete here).
+    // (out of line: JsonObject is not complete here).
     void move_object_from(JsonValue& other) noexcept;
     JsonValue& move_assign_heap(JsonValue& other) noexcept;
     void require(Kind wanted) const {

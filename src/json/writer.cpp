@@ -1,6 +1,5 @@
 #include "json/writer.hpp"
 
-#include <charconv>
 #include <cstring>
 
 #include "json/text_writer.hpp"
@@ -12,7 +11,7 @@ namespace {
 using detail::escape_text;
 
 // A JsonValue tree as text.
-class Writer : public detail::TextWriter {
+class Writer : public TextWriter {
 public:
     using TextWriter::TextWriter;
     using TextWriter::string;
@@ -89,7 +88,7 @@ public:
             case Kind::Unsigned:
                 return unsigned_text(v.as_unsigned(), p);
             case Kind::Negative:
-                return negative_text(v.as_negative(), p);
+                return signed_text(v.as_negative(), p);
             case Kind::Float:
                 return float_text(v.as_float(), p);
             default:
@@ -162,16 +161,6 @@ void write_json_string(std::string_view text, std::string& out) {
 void write_json_float(double x, std::string& out) {
     char text[json_float_room];
     out.append(text, format_json_float(x, text));
-}
-
-void write_json_unsigned(std::uint64_t u, std::string& out) {
-    char text[20];
-    out.append(text, std::to_chars(text, text + sizeof text, u).ptr);
-}
-
-void write_json_signed(std::int64_t i, std::string& out) {
-    char text[20];
-    out.append(text, std::to_chars(text, text + sizeof text, i).ptr);
 }
 
 }  // namespace tessel::json

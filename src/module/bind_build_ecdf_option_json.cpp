@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "chart/document_text.hpp"
+#include "chart/option_text.hpp"
 #include "chart/ecdf_input.hpp"
 #include "chart/ecdf_option.hpp"
 #include "module/convert.hpp"
@@ -141,7 +141,7 @@ bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::E
 
 // An ASCII text is copied as it is, without the decoder's scan; the new str
 // is private to this call, so it may be filled while detached.
-Ref ascii_str(const chart::DocumentText::Parts& parts) {
+Ref ascii_str(const chart::OptionText::Parts& parts) {
     Ref str = Ref::steal(check(PyUnicode_New(static_cast<Py_ssize_t>(parts.size()), 127)));
     {
         Detached detached;
@@ -174,11 +174,11 @@ PyObject* build_ecdf_option_json(const Args& args) {
     // fresh memory from the system on every call, and faulting its pages in
     // is slower than the copy (the buffer's memory is reused by the next call).
     std::unique_ptr<char[]> buffer;
-    chart::DocumentText::Parts parts;
+    chart::OptionText::Parts parts;
     {
         Detached detached;
-        const chart::OptionDocument document = chart::build_ecdf_option_document(series, texts);
-        const chart::DocumentText text(document);
+        const chart::OptionTree document = chart::build_ecdf_option_tree(series, texts);
+        const chart::OptionText text(document);
         buffer = std::make_unique_for_overwrite<char[]>(text.size_bound());
         if (ascii) {
             parts = text.write_parts(buffer.get());

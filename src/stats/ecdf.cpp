@@ -123,8 +123,5 @@ EcdfPoints compute_ecdf(Sample sample, double cutoff) {
     return from_sorted(std::move(sample.bits), std::move(scratch), cutoff);
 }
 
-EcdfPoints compute_ecdf(std::span<const double> values, double cutoff) {
-    return compute_ecdf(read_sample(values), cutoff);
-}
 
 }  // namespace tessel::stats

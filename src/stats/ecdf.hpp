@@ -52,7 +52,4 @@ private:
 // (0, 1], checked in that order.
 EcdfPoints compute_ecdf(Sample sample, double cutoff);
 
-// Convenience for callers holding doubles: copies them first.
-EcdfPoints compute_ecdf(std::span<const double> values, double cutoff);
-
 }  // namespace tessel::stats

@@ -69,13 +69,6 @@ void append_svg_text(std::string_view text, std::string& out) {
     flush_run();
 }
 
-std::string escape_svg_text(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    append_svg_text(text, out);
-    return out;
-}
-
 void append_integer(std::uint32_t value, std::string& out) {
     char digits[10];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;

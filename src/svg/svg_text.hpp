@@ -17,9 +17,6 @@ namespace tessel::svg {
 // `text` is UTF-8.
 void append_svg_text(std::string_view text, std::string& out);
 
-// The escaped form of `text`, as `append_svg_text` writes it.
-std::string escape_svg_text(std::string_view text);
-
 // Integer form: decimal digits, no sign, no leading zeros.
 void append_integer(std::uint32_t value, std::string& out);
 

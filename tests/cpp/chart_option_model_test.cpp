@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "chart/option_document.hpp"
+#include "chart/option_tree.hpp"
 #include "chart/option_to_json.hpp"
 #include "json/writer.hpp"
 
@@ -12,7 +12,7 @@ namespace {
 
 using namespace tessel::chart;
 
-std::string json_of(const ChartOption& option) { return to_json_text(to_option_document(option)); }
+std::string json_of(const ChartOption& option) { return to_json_text(to_option_tree(option)); }
 
 AxisOption named_axis(const char* name) {
     AxisOption axis;
@@ -95,7 +95,7 @@ TEST(ChartOptionModel, SeriesDataIsKeptFlatBesideTheTree) {
     without_data.name = "b";
     ChartOption option;
     option.series = {with_data, without_data};
-    const OptionDocument document = to_option_document(option);
+    const OptionTree document = to_option_tree(option);
     ASSERT_EQ(document.series_data.size(), 2u);
     EXPECT_EQ(tessel::json::to_json(document.root),
               R"j({"series":[{"type":"line","name":"a","data":null},{"type":"line","name":"b"}]})j");

@@ -19,12 +19,6 @@ std::string fixed(double x, unsigned precision) {
     return out;
 }
 
-std::string fixed_exact(double x, unsigned precision) {
-    std::string out;
-    tessel::json::detail::append_fixed_exact(x, precision, out);
-    return out;
-}
-
 // glibc's printf writes the exact value of the double rounded to the
 // precision, an exact tie going to the even digit: an independent oracle for
 // finite values.
@@ -97,9 +91,9 @@ TEST(FixedText, AppendsToExistingText) {
     EXPECT_EQ(out, "x=1.5,-2.2");
 }
 
-// The 128-bit path and the arbitrary-size path agree, and both agree with
-// printf, over typical coordinates and over arbitrary doubles.
-TEST(FixedText, FastPathMatchesExactPathAndPrintf) {
+// Both paths (128-bit for the usual magnitudes, arbitrary-size otherwise)
+// agree with printf, over typical coordinates and over arbitrary doubles.
+TEST(FixedText, MatchesPrintf) {
     std::mt19937_64 rng(2024);
     for (int i = 0; i < 300000; ++i) {
         double x;
@@ -122,8 +116,7 @@ TEST(FixedText, FastPathMatchesExactPathAndPrintf) {
         const unsigned precision =
             i % 3 == 0 ? static_cast<unsigned>(rng() % 25) : (i % 3 == 1 ? 0u : 2u);
         const std::string text = fixed(x, precision);
-        ASSERT_EQ(text, fixed_exact(x, precision)) << std::hexfloat << x << " " << precision;
-        if (std::isfinite(x) && std::fabs(x) < 1e30) {
+        if (std::isfinite(x)) {
             ASSERT_EQ(text, printf_fixed(x, precision)) << std::hexfloat << x << " " << precision;
         }
     }

@@ -76,7 +76,7 @@ TEST_P(StatsEcdfRandom, MatchesModel) {
     std::vector<double> v(c.n);
     for (auto& x : v) x = pool.empty() ? normal(rng) : pool[rng() % pool.size()];
     for (double cutoff : {1.0, 0.5, 0.1, 1e-9}) {
-        expect_same(compute_ecdf(std::span<const double>(v), cutoff), model(v, cutoff));
+        expect_same(compute_ecdf(tessel::stats::read_sample(std::span<const double>(v)), cutoff), model(v, cutoff));
     }
 }
 
@@ -91,7 +91,7 @@ TEST(StatsEcdf, SignedZerosFormOneGroupLedByNegativeZero) {
     std::vector<double> big(10000, 0.0);
     big[5000] = -0.0;
     for (const auto& v : {std::vector<double>{0.0, -0.0}, std::vector<double>{-0.0, 0.0}, big}) {
-        const auto p = compute_ecdf(std::span<const double>(v), 1.0);
+        const auto p = compute_ecdf(tessel::stats::read_sample(std::span<const double>(v)), 1.0);
         ASSERT_EQ(p.size(), 1u);
         EXPECT_TRUE(std::signbit(p.x(0)));
         EXPECT_EQ(p.y(0), 1.0);
@@ -101,7 +101,7 @@ TEST(StatsEcdf, SignedZerosFormOneGroupLedByNegativeZero) {
 TEST(StatsEcdf, RefusalsInOrder) {
     auto message = [](std::vector<double> v, double c) {
         try {
-            compute_ecdf(std::span<const double>(v), c);
+            compute_ecdf(tessel::stats::read_sample(std::span<const double>(v)), c);
         } catch (const tessel::ValueError& e) {
             return std::string(e.what());
         }

@@ -1,4 +1,4 @@
-#include "chart/document_text.hpp"
+#include "chart/option_text.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -52,7 +52,7 @@ private:
 
 }  // namespace
 
-DocumentText::DocumentText(const OptionDocument& document, bool split) {
+OptionText::OptionText(const OptionTree& document, bool split) {
     TreeWriter tree(text_);
     const JsonValue& root = document.root;
     if (!root.is_object() || document.series_data.empty()) {
@@ -103,19 +103,19 @@ DocumentText::DocumentText(const OptionDocument& document, bool split) {
     set_bounds();
 }
 
-void DocumentText::add_text_piece() {
+void OptionText::add_text_piece() {
     const std::size_t begin = pieces_.empty() ? 0 : pieces_.back().text_end;
     pieces_.push_back({begin, text_.size(), {}});
 }
 
-void DocumentText::add_data(const FlatPoints& points) {
+void OptionText::add_data(const FlatPoints& points) {
     add_text_piece();
     pieces_.back().data = {points, 0, points.size(), true, true};
 }
 
 // Splits the data run holding the middle coordinate, so that each part has
 // about half of the numbers to format.
-void DocumentText::split_in_two() {
+void OptionText::split_in_two() {
     std::size_t total = 0;
     for (const Piece& piece : pieces_) total += piece.data.points.coords.size();
     if (total >= parallel_min_numbers) {
@@ -141,7 +141,7 @@ void DocumentText::split_in_two() {
     }
 }
 
-void DocumentText::set_bounds() {
+void OptionText::set_bounds() {
     first_bound_ = json_float_room;
     second_bound_ = cut_ == pieces_.size() ? 0 : json_float_room;
     for (std::size_t i = 0; i < pieces_.size(); ++i) {
@@ -150,14 +150,14 @@ void DocumentText::set_bounds() {
     }
 }
 
-std::size_t DocumentText::data_bound(const DataRun& run) noexcept {
+std::size_t OptionText::data_bound(const DataRun& run) noexcept {
     const std::size_t begin = run.first == 0 ? 0 : run.points.ends[run.first - 1];
     const std::size_t end = run.first == run.last ? begin : run.points.ends[run.last - 1];
     // A separator and the brackets per item, a separator per further number.
     return 2 + (run.last - run.first) * 3 + (end - begin) * (max_json_float_bytes + 1);
 }
 
-char* DocumentText::write_data(const DataRun& run, char* p) noexcept {
+char* OptionText::write_data(const DataRun& run, char* p) noexcept {
     if (run.opens) *p++ = '[';
     const double* coords = run.points.coords.data();
     const std::size_t* ends = run.points.ends.data();
@@ -177,7 +177,7 @@ char* DocumentText::write_data(const DataRun& run, char* p) noexcept {
     return p;
 }
 
-char* DocumentText::write_pieces(std::size_t begin, std::size_t end, char* p) const noexcept {
+char* OptionText::write_pieces(std::size_t begin, std::size_t end, char* p) const noexcept {
     for (std::size_t i = begin; i < end; ++i) {
         const Piece& piece = pieces_[i];
         const std::size_t length = piece.text_end - piece.text_begin;
@@ -189,7 +189,7 @@ char* DocumentText::write_pieces(std::size_t begin, std::size_t end, char* p) co
 
 // The second part is written after the first part's bound, by a second
 // thread when one can be started.
-DocumentText::Parts DocumentText::write_parts(char* out) const noexcept {
+OptionText::Parts OptionText::write_parts(char* out) const noexcept {
     if (cut_ == pieces_.size()) return {{out, static_cast<std::size_t>(write_pieces(0, cut_, out) - out)}, {}};
     char* const second = out + first_bound_;
     char* second_end = nullptr;
@@ -210,7 +210,7 @@ DocumentText::Parts DocumentText::write_parts(char* out) const noexcept {
     return {{out, static_cast<std::size_t>(first_end - out)}, {second, static_cast<std::size_t>(second_end - second)}};
 }
 
-std::size_t DocumentText::write(char* out) const noexcept {
+std::size_t OptionText::write(char* out) const noexcept {
     const Parts parts = write_parts(out);
     if (!parts.tail.empty()) std::memmove(out + parts.head.size(), parts.tail.data(), parts.tail.size());
     return parts.size();

@@ -14,7 +14,7 @@
 
 namespace tessel::chart {
 
-struct OptionDocument {
+struct OptionTree {
     json::JsonValue root;
     // One entry per element of the root "series" array; empty for a series
     // without "data".
@@ -23,8 +23,8 @@ struct OptionDocument {
 
 // Appends the compact JSON text of the document: the text that writing the
 // tree would give with each series' "data" stand-in replaced by its points.
-// Callers that want the text in a buffer of their own use DocumentText.
-void write_option_document(const OptionDocument& document, std::string& out);
-std::string to_json_text(const OptionDocument& document);
+// Callers that want the text in a buffer of their own use OptionText.
+void write_option_tree(const OptionTree& document, std::string& out);
+std::string to_json_text(const OptionTree& document);
 
 }  // namespace tessel::chart

@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "chart/flat_points.hpp"
-#include "chart/option_document.hpp"
+#include "chart/option_tree.hpp"
 
 namespace tessel::chart {
 
-class DocumentText {
+class OptionText {
 public:
     // Views the document's data: the document's points must outlive this.
     // Large data is split in two parts (see write) unless `split` is false.
-    explicit DocumentText(const OptionDocument& document, bool split = true);
+    explicit OptionText(const OptionTree& document, bool split = true);
 
     // Bytes the caller's buffer needs for write(); the text is shorter.
     std::size_t size_bound() const noexcept { return first_bound_ + second_bound_; }

@@ -1,0 +1,116 @@
+"""Small models the tests compare the module with: its JSON text, its numbers, its rounding."""
+import json
+import math
+import operator
+import re
+from collections import UserList as Sequence  # noqa: F401 - a sequence that is neither list nor tuple
+
+import pytest
+
+from tessel_vis import _core
+
+
+def outcome(f, *args, **kwargs):
+    """("ok", result) or (exception type name, message); an internal failure derives from BaseException alone."""
+    try:
+        return ("ok", f(*args, **kwargs))
+    except _core.InternalFailure as e:
+        assert type(e).__bases__ == (BaseException,) and e.args == (str(e),)
+        return ("InternalFailure", str(e))
+    except Exception as e:  # noqa: BLE001 - compared by the caller
+        return (type(e).__name__, str(e))
+
+
+def raises(exc_type, message, f, *args, **kwargs):
+    """The call raises exactly `exc_type` (not a subclass) with exactly `message`."""
+    with pytest.raises(exc_type) as info:
+        f(*args, **kwargs)
+    assert type(info.value) is exc_type and str(info.value) == message
+    return info.value
+
+
+def write_float(x):
+    """Shortest round-trip digits; positional from 1e-5 to below 1e16, else with an exponent."""
+    if x == 0.0:
+        return "-0.0" if math.copysign(1.0, x) < 0 else "0.0"
+    mantissa, _, exp = repr(abs(x)).partition("e")
+    whole, _, fraction = mantissa.partition(".")
+    digits = (whole + fraction).strip("0")
+    e = int(exp or 0) + (len(whole) - 1 if whole != "0" else len(fraction.lstrip("0")) - len(fraction) - 1)
+    n = len(digits)
+    if e < -5 or e > 15:
+        body = digits[0] + ("." + digits[1:] if n > 1 else "") + "e" + ("-" if e < 0 else "+") + str(abs(e))
+    elif e >= n - 1:
+        body = digits + "0" * (e - n + 1) + ".0"
+    else:
+        body = digits[: e + 1] + "." + digits[e + 1:] if e >= 0 else "0." + "0" * (-e - 1) + digits
+    return ("-" if x < 0 else "") + body
+
+
+ESCAPES = {'"': '\\"', "\\": "\\\\", "\b": "\\b", "\t": "\\t", "\n": "\\n", "\f": "\\f", "\r": "\\r"}
+
+
+def write(v):
+    """Compact JSON text of a decoded value; an int is an integer, a float a float."""
+    if v is None or isinstance(v, bool):
+        return {None: "null", True: "true", False: "false"}[v]
+    if isinstance(v, (int, float)):
+        return str(v) if isinstance(v, int) else write_float(v) if math.isfinite(v) else "null"
+    if isinstance(v, str):
+        return '"' + "".join(ESCAPES.get(c) or ("\\u%04x" % ord(c) if c < " " else c) for c in v) + '"'
+    if isinstance(v, list):
+        return "[" + ",".join(map(write, v)) + "]"
+    return "{" + ",".join(write(k) + ":" + write(e) for k, e in v.items()) + "}"
+
+
+def read_number(token):
+    """Integers of 64 bits as they are, else the leading digits that fit in 64 bits times or over a power of ten."""
+    if token.lstrip("-").isdigit() and token != "-0" and -(2**63) <= int(token) < 2**64:
+        return int(token)
+    whole, fraction, exp = re.fullmatch(r"-?(\d+)(?:\.(\d+))?(?:[eE]([+-]?\d+))?", token).groups()
+    s = e = 0
+    for i, d in enumerate(whole + (fraction or "")):
+        if s * 10 + int(d) >= 2**64:
+            e += max(len(whole) - i, 0)
+            break
+        s, e = s * 10 + int(d), e - (i >= len(whole))
+    e += int(exp or 0)
+    f = float(s)
+    while e < -308 and f != 0.0:
+        f, e = f / 1e308, e + 308
+    f = 0.0 if f == 0.0 else f * float(10**e) if e >= 0 else f / float(10**-e)
+    assert math.isfinite(f), "out of range"
+    return -f if token.startswith("-") else f
+
+
+def loads(text):
+    return json.loads(text, parse_int=read_number, parse_float=read_number)
+
+
+def round_hundredths(x):
+    """x * 100, to the nearest integer with halves away from zero, then / 100."""
+    y = x * 100.0
+    if not math.isfinite(y):
+        return y
+    t = math.trunc(y)
+    t += (1 if y > 0 else -1) if abs(y - t) >= 0.5 else 0
+    return math.copysign(float(t), y) / 100.0
+
+
+def number(x):
+    return x if math.isfinite(x) else None
+
+
+class Index:
+    def __init__(self, v):
+        self.v = v
+
+    def __index__(self):
+        return self.v
+
+    def __float__(self):
+        return float(self.v)
+
+
+def count(c):
+    return int(operator.index(c))
