@@ -1,13 +1,12 @@
 // The ECDF option builder without Python: time per call for 4 curves shaped
 // like compute_ecdf's output (sorted lognormal x, y = j/n), split into
 // formatting the coordinates alone, writing a built document into a ready
-// buffer with one thread and with the data split in two, and the whole build
-// plus write into a new string.
+// buffer, and the whole build plus write, as the module function does it.
 //
 //   bench_ecdf_option_core [POINTS...]     (default: 1000 100000)
 //
 // One line per size:
-//   points=N bytes=B format_ns=F write_one_ns=W1 write_split_ns=W2 build_write_ns=T
+//   points=N bytes=B format_ns=F write_ns=W build_write_ns=T
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -86,17 +85,17 @@ int main(int argc, char** argv) {
             sink = static_cast<std::size_t>(p - buffer.data());
         });
         const OptionTree document = build_ecdf_option_tree(series, texts);
-        const OptionText one(document, false);
-        const OptionText split(document, true);
-        std::vector<char> out(std::max(one.size_bound(), split.size_bound()));
-        const double one_ns = best_ns([&] { sink = one.write(out.data()); });
-        const double split_ns = best_ns([&] { sink = split.write(out.data()); });
+        const OptionText text(document);
+        std::vector<char> out(text.size_bound());
+        const double write_ns = best_ns([&] { sink = text.write(out.data()); });
         std::size_t bytes = 0;
         const double build_ns = best_ns([&] {
-            const std::string text = build_ecdf_option_json(series, texts);
-            bytes = text.size();
+            const OptionTree tree = build_ecdf_option_tree(series, texts);
+            const OptionText built(tree);
+            std::vector<char> target(built.size_bound());
+            bytes = built.write(target.data());
         });
-        std::printf("points=%zu bytes=%zu format_ns=%.0f write_one_ns=%.0f write_split_ns=%.0f build_write_ns=%.0f\n",
-                    n, bytes, format_ns, one_ns, split_ns, build_ns);
+        std::printf("points=%zu bytes=%zu format_ns=%.0f write_ns=%.0f build_write_ns=%.0f\n", n, bytes, format_ns,
+                    write_ns, build_ns);
     }
 }

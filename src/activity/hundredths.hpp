@@ -39,14 +39,9 @@ inline constexpr std::size_t kHundredthsRoom = json::TextWriter::kScalarRoom;
 inline char* hundredths_text(double x, char* p) noexcept {
     const double z = round_half_away_from_zero(x * 100.0);
     if (!(std::fabs(z) < 1e15)) return json::TextWriter::float_text(z / 100.0, p);
-    if (std::signbit(z)) *p++ = '-';
     const auto count = static_cast<std::uint64_t>(std::fabs(z));
-    p = json::TextWriter::unsigned_text(count / 100, p);
-    const auto fraction = static_cast<unsigned>(count % 100);
-    p[0] = '.';
-    p[1] = static_cast<char>('0' + fraction / 10);
-    p[2] = static_cast<char>('0' + fraction % 10);
-    return p + (fraction % 10 != 0 ? 3 : 2);
+    if (count == 0) return json::TextWriter::float_text(z, p);
+    return json::spell_json_float(std::signbit(z), count, -2, p);
 }
 
 }  // namespace tessel::activity

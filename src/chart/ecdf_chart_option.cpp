@@ -133,6 +133,7 @@ LineSeries line_series(const EcdfSeriesInput& record, std::int64_t z) {
     series.name = record.name;
     series.show_symbol = false;
     series.line_style = style;
+    series.item_style = ItemStyle{record.color};
     series.smooth = 0.35;
     series.z = z;
     series.data = record.points();

@@ -11,8 +11,4 @@ OptionTree build_ecdf_option_tree(std::span<const EcdfSeriesInput> series, const
     return document;
 }
 
-std::string build_ecdf_option_json(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts) {
-    return to_json_text(build_ecdf_option_tree(series, texts));
-}
-
 }  // namespace tessel::chart

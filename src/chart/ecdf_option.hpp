@@ -19,9 +19,4 @@ ChartOption ecdf_chart_option(std::span<const EcdfSeriesInput> series, const Ecd
 // document views the records' points: they must outlive it.
 OptionTree build_ecdf_option_tree(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts);
 
-// The option as compact JSON text. Never fails for converted arguments: an
-// empty or all-zero dash pattern is written as given and drawn in the legend
-// as a solid line (legend_icon.hpp).
-std::string build_ecdf_option_json(std::span<const EcdfSeriesInput> series, const EcdfTexts& texts);
-
 }  // namespace tessel::chart

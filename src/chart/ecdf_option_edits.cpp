@@ -33,7 +33,7 @@ void put_members(std::vector<json::JsonMember>&) {}
 
 template <class... Rest>
 void put_members(std::vector<json::JsonMember>& members, std::string_view key, JsonValue value, Rest&&... rest) {
-    members.push_back(json::JsonMember{json::JsonString(key), std::move(value)});
+    members.push_back(json::JsonMember{std::string(key), std::move(value)});
     put_members(members, std::forward<Rest>(rest)...);
 }
 
@@ -47,19 +47,11 @@ JsonValue object(Members&&... members) {
     return JsonValue::object(JsonObject::from_members(std::move(gathered)));
 }
 
-JsonObject* object_member(JsonObject& parent, std::string_view key) {
+// A member that the typed option always has; without it the builder is at fault.
+JsonObject& object_member(JsonObject& parent, std::string_view key) {
     JsonValue* value = parent.find(key);
-    return value != nullptr && value->is_object() ? &value->as_object() : nullptr;
-}
-
-// The object whose members are about to be reached: null becomes {}.
-JsonObject& object_for_access(JsonValue& target, std::string_view key) {
-    if (target.is_null()) target = JsonValue::object();
-    if (!target.is_object()) {
-        throw InternalFailure("cannot access key \"" + std::string(key) + "\" in JSON " +
-                              std::string(json::kind_name(target.kind())));
-    }
-    return target.as_object();
+    if (value == nullptr) throw InternalFailure("the ECDF option has no \"" + std::string(key) + "\"");
+    return value->as_object();
 }
 
 JsonValue axis_line(std::string_view axis_color) {
@@ -80,58 +72,47 @@ void edit_tooltip(JsonObject& tooltip, const EcdfTexts& texts) {
 void edit_y_axis(JsonObject& axis, const EcdfTexts& texts) {
     axis.insert_or_assign("axisLine", axis_line(texts.axis_color));
     axis.insert_or_assign("nameRotate", JsonValue::from_unsigned(90));
-    JsonValue* split_line = axis.find("splitLine");
-    if (split_line == nullptr) return;
-    JsonValue* line_style = split_line->member("lineStyle");
-    if (line_style != nullptr && line_style->is_object()) {
-        line_style->as_object().insert_or_assign("type", integers({2, 5}));
-    }
+    object_member(object_member(axis, "splitLine"), "lineStyle").insert_or_assign("type", integers({2, 5}));
 }
 
 void edit_series(JsonValue& element, const EcdfSeriesInput& record) {
     const std::span<const std::uint32_t> dash =
         record.dash ? std::span<const std::uint32_t>(*record.dash) : std::span<const std::uint32_t>();
-    object_for_access(element, "legendIcon").member_or_insert("legendIcon") = text(legend_icon_path(dash));
-    object_for_access(element, "emphasis").member_or_insert("emphasis") =
-        object("lineStyle", object("width", JsonValue::from_double(2.4)));
+    JsonObject& series = element.as_object();
+    series.insert_or_assign("legendIcon", text(legend_icon_path(dash)));
+    series.insert_or_assign("emphasis", object("lineStyle", object("width", JsonValue::from_double(2.4))));
 
-    JsonObject* line_style = object_member(element.as_object(), "lineStyle");
-    if (line_style == nullptr) return;
-    line_style->insert_or_assign("cap", text("round"));
-    line_style->insert_or_assign("join", text("round"));
+    JsonObject& line_style = object_member(series, "lineStyle");
+    line_style.insert_or_assign("cap", text("round"));
+    line_style.insert_or_assign("join", text("round"));
     if (!record.dash) {
-        line_style->remove_moving_last("type");
+        line_style.remove_moving_last("type");
         return;
     }
     JsonArray pattern;
     pattern.reserve(dash.size());
     for (std::uint32_t d : dash) pattern.push_back(JsonValue::from_unsigned(d));
-    line_style->insert_or_assign("type", JsonValue::array(std::move(pattern)));
+    line_style.insert_or_assign("type", JsonValue::array(std::move(pattern)));
 }
 
 }  // namespace
 
 void apply_ecdf_option_edits(JsonValue& root, std::span<const EcdfSeriesInput> records, const EcdfTexts& texts) {
-    if (!root.is_object()) throw InternalFailure("option root must be an object");
     JsonObject& option = root.as_object();
-
     option.insert_or_assign("textStyle", object("fontFamily", text(texts.font_sans), "color", text(texts.axis_color)));
     option.insert_or_assign("_meta", object("xUnit", text(texts.x_unit), "xLabel", text(texts.x_label)));
-
-    if (JsonValue* grid = option.find("grid"); grid != nullptr && grid->is_array() && grid->as_array().size() == 1) {
-        JsonValue only = std::move(grid->as_array().front());
-        *grid = std::move(only);
+    // The one grid is written as the object itself.
+    JsonValue& grid = option.member_or_insert("grid");
+    JsonValue only = std::move(grid.as_array().at(0));
+    grid = std::move(only);
+    edit_tooltip(object_member(option, "tooltip"), texts);
+    object_member(option, "xAxis").insert_or_assign("axisLine", axis_line(texts.axis_color));
+    edit_y_axis(object_member(option, "yAxis"), texts);
+    // No series member when there are no records.
+    if (JsonValue* series = option.find("series")) {
+        JsonArray& elements = series->as_array();
+        for (std::size_t i = 0; i < records.size(); ++i) edit_series(elements.at(i), records[i]);
     }
-    if (JsonObject* tooltip = object_member(option, "tooltip")) edit_tooltip(*tooltip, texts);
-    if (JsonObject* x_axis = object_member(option, "xAxis")) {
-        x_axis->insert_or_assign("axisLine", axis_line(texts.axis_color));
-    }
-    if (JsonObject* y_axis = object_member(option, "yAxis")) edit_y_axis(*y_axis, texts);
-
-    JsonValue* series = option.find("series");
-    if (series == nullptr || !series->is_array()) return;
-    JsonArray& elements = series->as_array();
-    for (std::size_t i = 0; i < records.size() && i < elements.size(); ++i) edit_series(elements[i], records[i]);
 }
 
 }  // namespace tessel::chart

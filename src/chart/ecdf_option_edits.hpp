@@ -10,10 +10,10 @@
 
 namespace tessel::chart {
 
-// Edits `root` in place. Members that are missing or shaped differently than
-// the builder makes them are skipped, except a series element that is
-// neither an object nor null: tessel::InternalFailure. Record i belongs to
-// element i of the root "series" array; only its dash pattern is used.
+// Edits in place the document that the typed option of the same records
+// converts to (a member of another shape is tessel::InternalFailure). Record i
+// belongs to element i of the root "series" array; only its dash pattern is
+// used.
 // Removing a line style's "type" moves that object's last member into its
 // place, which the member order of the output shows.
 void apply_ecdf_option_edits(json::JsonValue& root, std::span<const EcdfSeriesInput> records,

@@ -30,6 +30,10 @@ struct LineStyle {
     std::optional<double> opacity;
 };
 
+struct ItemStyle {
+    std::optional<ColorValue> color;
+};
+
 struct TitleOption {
     std::optional<std::string> text;
     std::optional<TextStyle> text_style;
@@ -105,6 +109,9 @@ struct LineSeries {
     std::optional<std::string> name;
     std::optional<bool> show_symbol;
     std::optional<LineStyle> line_style;
+    // Legend icons, tooltip markers and hover symbols take this colour, not
+    // the line's: without it they fall back to the palette.
+    std::optional<ItemStyle> item_style;
     std::optional<Smoothing> smooth;
     // ECharts takes a 32-bit z; held wider so that a z computed from a
     // series count is always exact.

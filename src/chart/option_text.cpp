@@ -52,54 +52,42 @@ private:
 
 }  // namespace
 
-OptionText::OptionText(const OptionTree& document, bool split) {
+OptionText::OptionText(const OptionTree& document) {
     TreeWriter tree(text_);
-    const JsonValue& root = document.root;
-    if (!root.is_object() || document.series_data.empty()) {
-        tree.value(root);
-    } else {
-        // The root, with each series' "data" stand-in replaced by its points.
-        text_ += '{';
-        bool first = true;
-        for (const JsonMember& member : root.as_object()) {
-            if (!first) text_ += ',';
-            first = false;
-            tree.key(member.key);
-            if (member.key != "series" || !member.value.is_array()) {
-                tree.value(member.value);
-                continue;
-            }
-            const json::JsonArray& series = member.value.as_array();
-            text_ += '[';
-            for (std::size_t i = 0; i < series.size(); ++i) {
-                if (i != 0) text_ += ',';
-                const JsonValue& element = series[i];
-                const FlatPoints data = i < document.series_data.size() ? document.series_data[i] : FlatPoints{};
-                if (!element.is_object() || data.empty()) {
-                    tree.value(element);
-                    continue;
-                }
-                text_ += '{';
-                bool first_member = true;
-                for (const JsonMember& field : element.as_object()) {
-                    if (!first_member) text_ += ',';
-                    first_member = false;
-                    tree.key(field.key);
-                    if (field.key == "data") {
-                        add_data(data);
-                    } else {
-                        tree.value(field.value);
-                    }
-                }
-                text_ += '}';
-            }
-            text_ += ']';
+    // The root, with each series' "data" stand-in replaced by its points.
+    text_ += '{';
+    bool first = true;
+    for (const JsonMember& member : document.root.as_object()) {
+        if (!first) text_ += ',';
+        first = false;
+        tree.key(member.key);
+        if (member.key != "series") {
+            tree.value(member.value);
+            continue;
         }
-        text_ += '}';
+        const json::JsonArray& series = member.value.as_array();
+        text_ += '[';
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            text_ += i == 0 ? "{" : ",{";
+            bool first_member = true;
+            for (const JsonMember& field : series[i].as_object()) {
+                if (!first_member) text_ += ',';
+                first_member = false;
+                tree.key(field.key);
+                if (field.key == "data") {
+                    add_data(document.series_data.at(i));
+                } else {
+                    tree.value(field.value);
+                }
+            }
+            text_ += '}';
+        }
+        text_ += ']';
     }
+    text_ += '}';
     add_text_piece();
     cut_ = pieces_.size();
-    if (split) split_in_two();
+    split_in_two();
     set_bounds();
 }
 

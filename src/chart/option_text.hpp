@@ -17,8 +17,8 @@ namespace tessel::chart {
 class OptionText {
 public:
     // Views the document's data: the document's points must outlive this.
-    // Large data is split in two parts (see write) unless `split` is false.
-    explicit OptionText(const OptionTree& document, bool split = true);
+    // Large data is split in two parts (see write_parts).
+    explicit OptionText(const OptionTree& document);
 
     // Bytes the caller's buffer needs for write(); the text is shorter.
     std::size_t size_bound() const noexcept { return first_bound_ + second_bound_; }

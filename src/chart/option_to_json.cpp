@@ -54,6 +54,7 @@ template <class... Alternatives>
 JsonValue to_json(const std::variant<Alternatives...>& v);
 JsonValue to_json(const TextStyle& style);
 JsonValue to_json(const LineStyle& style);
+JsonValue to_json(const ItemStyle& style);
 JsonValue to_json(const TitleOption& title);
 JsonValue to_json(const TooltipOption& tooltip);
 JsonValue to_json(const LegendOption& legend);
@@ -105,7 +106,7 @@ public:
 
 private:
     void put(std::string_view key, JsonValue value) {
-        members_.push_back(json::JsonMember{json::JsonString(key), std::move(value)});
+        members_.push_back(json::JsonMember{std::string(key), std::move(value)});
     }
 
     std::vector<json::JsonMember> members_;
@@ -153,6 +154,8 @@ JsonValue to_json(const LineStyle& style) {
         .add("opacity", style.opacity)
         .done();
 }
+
+JsonValue to_json(const ItemStyle& style) { return Members{}.add("color", style.color).done(); }
 
 JsonValue to_json(const TitleOption& title) {
     return Members{}
@@ -240,6 +243,7 @@ JsonValue to_json(const LineSeries& series) {
         .add("name", series.name)
         .add("showSymbol", series.show_symbol)
         .add("lineStyle", series.line_style)
+        .add("itemStyle", series.item_style)
         .add("smooth", series.smooth)
         .add("z", series.z);
     if (!series.data.empty()) members.add("data", JsonValue());

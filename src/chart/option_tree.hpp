@@ -6,7 +6,6 @@
 // (so edits that append or move members keep the right order) with a null
 // stand-in value; the writer writes series_data[i] there instead. Hundreds of
 // thousands of points thus never become tree nodes.
-#include <string>
 #include <vector>
 
 #include "chart/flat_points.hpp"
@@ -20,11 +19,5 @@ struct OptionTree {
     // without "data".
     std::vector<FlatPoints> series_data;
 };
-
-// Appends the compact JSON text of the document: the text that writing the
-// tree would give with each series' "data" stand-in replaced by its points.
-// Callers that want the text in a buffer of their own use OptionText.
-void write_option_tree(const OptionTree& document, std::string& out);
-std::string to_json_text(const OptionTree& document);
 
 }  // namespace tessel::chart

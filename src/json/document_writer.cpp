@@ -185,7 +185,7 @@ private:
                 return signed_text(static_cast<std::int64_t>(e->payload), p);
             case Kind::Float:
                 if ((e->head & DocumentEntry::kTenThousandths) != 0) {
-                    return ten_thousandths_text(static_cast<std::int64_t>(e->payload) < 0, e->size(), p);
+                    return spell_json_float(static_cast<std::int64_t>(e->payload) < 0, e->size(), -4, p);
                 }
                 return float_text(std::bit_cast<double>(e->payload), p);
             default:

@@ -1,5 +1,7 @@
 #include "json/float_text.hpp"
 
+#include "json/text_writer.hpp"
+
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -254,12 +256,7 @@ bool short_decimal(double x, std::uint64_t bits, ShortestDecimal& out) noexcept 
     return true;
 }
 
-constexpr char digit_pairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-void write_pair(std::uint32_t v, char* out) noexcept { std::memcpy(out, digit_pairs + 2 * v, 2); }
+void write_pair(std::uint32_t v, char* out) noexcept { std::memcpy(out, &detail::kDigitPairs[2 * v], 2); }
 
 // Sixteen decimal digits in text order, as they are stored: the 8 digits of
 // `high` then the 8 of `low` (both below 10^8, leading zeros included). Each
@@ -381,28 +378,8 @@ Spelled spell(ShortestDecimal d) noexcept {
     return {static_cast<char>('0' + lead), rest, 1 + significant_digits(rest), d.exponent + d.length - 1};
 }
 
-}  // namespace
-
-char* format_json_float(double x, char* out) noexcept {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-    const std::uint64_t magnitude_bits = bits & ~(std::uint64_t{1} << 63);
-    // One test for both rare cases: zero wraps around to the top.
-    if (magnitude_bits - 1 >= 0x7FF0000000000000 - 1) {
-        if (magnitude_bits != 0) {
-            std::memcpy(out, "null", 4);
-            return out + 4;
-        }
-        *out = '-';
-        out += bits >> 63;
-        std::memcpy(out, "0.0", 3);
-        return out + 3;
-    }
-    *out = '-';
-    out += bits >> 63;
-    ShortestDecimal d;
-    if (!short_decimal(std::bit_cast<double>(magnitude_bits), magnitude_bits, d)) {
-        d = shortest_with_trailing_zeros(magnitude_bits);
-    }
+// The float form of d (positive), at `out`.
+char* write_float_form(ShortestDecimal d, char* out) noexcept {
     const Spelled digits = spell(d);
     const int n = digits.length;
     const int e = digits.exponent;
@@ -438,6 +415,37 @@ char* format_json_float(double x, char* out) noexcept {
     }
     *out = static_cast<char>('0' + magnitude);
     return out + 1;
+}
+
+}  // namespace
+
+char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* out) noexcept {
+    *out = '-';
+    out += negative;
+    return write_float_form({digits, exponent, decimal_length(digits)}, out);
+}
+
+char* format_json_float(double x, char* out) noexcept {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t magnitude_bits = bits & ~(std::uint64_t{1} << 63);
+    // One test for both rare cases: zero wraps around to the top.
+    if (magnitude_bits - 1 >= 0x7FF0000000000000 - 1) {
+        if (magnitude_bits != 0) {
+            std::memcpy(out, "null", 4);
+            return out + 4;
+        }
+        *out = '-';
+        out += bits >> 63;
+        std::memcpy(out, "0.0", 3);
+        return out + 3;
+    }
+    *out = '-';
+    out += bits >> 63;
+    ShortestDecimal d;
+    if (!short_decimal(std::bit_cast<double>(magnitude_bits), magnitude_bits, d)) {
+        d = shortest_with_trailing_zeros(magnitude_bits);
+    }
+    return write_float_form(d, out);
 }
 
 }  // namespace tessel::json

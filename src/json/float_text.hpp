@@ -1,11 +1,13 @@
 #pragma once
 // The JSON float form of a double, formatted into a caller's buffer: the
-// shortest round-trip digits, laid out as the writer's float form requires.
+// shortest round-trip digits, laid out as the writer's float form requires:
+// "1.0", "0.25", "1e-07", "1.5e+300". The layout rule lives here alone.
 // Chart data is written one coordinate at a time, hundreds of thousands of
 // them per call, so this finds the digits with three 64 x 128-bit products per
 // value instead of the general conversion of the standard library, and
 // writes without a string target. The writer (json/writer.hpp) uses it too.
 #include <cstddef>
+#include <cstdint>
 
 namespace tessel::json {
 
@@ -16,7 +18,14 @@ inline constexpr std::size_t max_json_float_bytes = 24;
 inline constexpr std::size_t json_float_room = 40;
 
 // Writes the text of x at `out`, which has room for json_float_room bytes,
-// and returns its end. NaN and the infinities give "null".
+// and returns its end. NaN and the infinities give "null". Finds the
+// shortest digits, then spells them as spell_json_float does.
 char* format_json_float(double x, char* out) noexcept;
+
+// The float form of digits × 10^exponent, for callers that already know the
+// shortest round-trip digits of their double: 0 < digits < 10^17, trailing
+// zeros allowed; a "-" first when `negative`. Same room and result as
+// format_json_float of that double.
+char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* out) noexcept;
 
 }  // namespace tessel::json

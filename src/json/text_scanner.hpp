@@ -233,41 +233,17 @@ protected:
 
     // After a backslash.
     void read_escape() {
+        static constexpr std::string_view kEscapes = "\"\\/bfnrt";
+        static constexpr std::string_view kDecoded = "\"\\/\b\f\n\r\t";
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingString);
-        char decoded;
-        switch (*p_) {
-            case '"':
-                decoded = '"';
-                break;
-            case '\\':
-                decoded = '\\';
-                break;
-            case '/':
-                decoded = '/';
-                break;
-            case 'b':
-                decoded = '\b';
-                break;
-            case 'f':
-                decoded = '\f';
-                break;
-            case 'n':
-                decoded = '\n';
-                break;
-            case 'r':
-                decoded = '\r';
-                break;
-            case 't':
-                decoded = '\t';
-                break;
-            case 'u':
-                ++p_;
-                read_unicode_escape();
-                return;
-            default:
-                fail_at(ReadErrorReason::InvalidEscape, p_);
+        if (*p_ == 'u') {
+            ++p_;
+            read_unicode_escape();
+            return;
         }
-        scratch_.push_back(decoded);
+        const std::size_t at = kEscapes.find(*p_);
+        if (at == std::string_view::npos) fail_at(ReadErrorReason::InvalidEscape, p_);
+        scratch_.push_back(kDecoded[at]);
         ++p_;
     }
 

@@ -126,26 +126,7 @@ public:
         if (!(scaled < 1e15)) return format_json_float(x, p);
         const auto k = static_cast<std::uint64_t>(scaled + 0.5);
         if (k == 0 || !is_nearest_to_ten_thousandths(magnitude, k)) return format_json_float(x, p);
-        return ten_thousandths_text(std::signbit(x), k, p);
-    }
-
-    // The float form of a float known to be the double nearest to k / 10^4,
-    // for k from 1 to below 10^15: those are its shortest round-trip digits.
-    static char* ten_thousandths_text(bool negative, std::uint64_t k, char* p) noexcept {
-        *p = '-';
-        p += negative;
-        p = unsigned_text(k / 10000, p);
-        const auto fraction = static_cast<unsigned>(k % 10000);
-        std::uint32_t digits;  // the four fraction digits, in memory order
-        std::memcpy(&digits, &detail::kDigitPairs[2 * (fraction / 100)], 2);
-        std::memcpy(reinterpret_cast<char*>(&digits) + 2, &detail::kDigitPairs[2 * (fraction % 100)], 2);
-        *p = '.';
-        std::memcpy(p + 1, &digits, sizeof digits);
-        // Trailing zeros go, and one fraction digit stays ("2.0"): the count
-        // kept runs to the last nonzero digit (its byte has 0x80 set here).
-        static_assert(std::endian::native == std::endian::little, "the first digit is the lowest byte");
-        const std::uint32_t nonzero = ((digits - 0x30303030u + 0x7F7F7F7Fu) & 0x80808080u) | 0x80u;
-        return p + 2 + ((31 - std::countl_zero(nonzero)) >> 3);
+        return spell_json_float(std::signbit(x), k, -4, p);
     }
 
     // Whether x, at least 5e-5 and below 1e11, is the double nearest to

@@ -63,20 +63,9 @@ public:
     }
 
     // A member's key with its colon, after a comma unless it is the first.
-    char* key(const JsonString& text, char* p, bool comma) {
-        // Inline keys, nearly all of them, in one reservation.
-        if (const unsigned char* block = plain_inline_text(text)) {
-            const unsigned length = block[15];
-            p = room(p, 20);
-            *p = ',';
-            p += comma;
-            *p = '"';
-            std::memcpy(p + 1, block, 16);
-            std::memcpy(p + 1 + length, "\":", 2);
-            return p + 3 + length;
-        }
+    char* key(std::string_view text, char* p, bool comma) {
         if (comma) p = put(p, ',');
-        p = string(text.view(), p);
+        p = string(text, p);
         return put(p, ':');
     }
 
@@ -96,34 +85,6 @@ public:
         }
     }
 
-    // Inline text, nearly every key and short value, is checked and copied as
-    // one 16-byte block (the bytes after the text go along and are written over).
-    char* string(const JsonString& text, char* p) {
-        if (const unsigned char* block = plain_inline_text(text)) {
-            const unsigned length = block[15];
-            p = room(p, 18);
-            *p = '"';
-            std::memcpy(p + 1, block, 16);
-            p[1 + length] = '"';
-            return p + 2 + length;
-        }
-        return string(text.view(), p);
-    }
-
-    // The 16-byte block of inline text that needs no escape (its length in
-    // the last byte); nullptr for other text.
-    static const unsigned char* plain_inline_text(const JsonString& text) noexcept {
-#if defined(__SSE2__)
-        const unsigned char* const block = text.inline_block();
-        if (block == nullptr) return nullptr;
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-        return (string_stop_mask(bytes) & ((1u << block[15]) - 1)) == 0 ? block : nullptr;
-#else
-        (void)text;
-        return nullptr;
-#endif
-    }
-
 };
 
 }  // namespace
@@ -133,11 +94,6 @@ void write_json(const JsonValue& value, std::string& out) {
     writer.finish(writer.value(value, writer.start()));
 }
 
-std::string to_json(const JsonValue& value) {
-    std::string out;
-    write_json(value, out);
-    return out;
-}
 
 // The single-value writers below append directly: a Writer sizes its whole
 // target up front, which pays for a document but not for one value at a time.

@@ -16,7 +16,6 @@ namespace tessel::json {
 
 // Appends the compact text of `value` to `out`.
 void write_json(const JsonValue& value, std::string& out);
-std::string to_json(const JsonValue& value);
 
 // Appends `text` as a JSON string: quoted, with '"', '\\' and the bytes
 // below 0x20 escaped; everything else (including non-ASCII UTF-8) unchanged.

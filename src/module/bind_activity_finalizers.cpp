@@ -1,4 +1,3 @@
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,44 +12,6 @@
 namespace tessel::py {
 
 namespace {
-
-// Reads every item of an exact list or tuple with `read_fast`, which takes a
-// borrowed item and returns false for an item it does not handle (without
-// setting a Python error and without running Python code). Returns false,
-// with `out` emptied, when `seq` is of another type or some item was not
-// handled; the caller then runs the general conversion, which reports every
-// refusal with its usual message.
-template <class T, class ReadFast>
-bool read_exact_sequence(PyObject* seq, std::vector<T>& out, ReadFast&& read_fast) {
-    if (!PyList_CheckExact(seq) && !PyTuple_CheckExact(seq)) return false;
-    bool handled = true;
-    bool out_of_memory = false;
-#ifdef Py_BEGIN_CRITICAL_SECTION
-    Py_BEGIN_CRITICAL_SECTION(seq);
-#endif
-    const Py_ssize_t n = PySequence_Fast_GET_SIZE(seq);
-    PyObject** items = PySequence_Fast_ITEMS(seq);
-    // Read straight into place (a copy through a temporary costs a
-    // store-forwarding stall per item for 16-byte optionals). Nothing may
-    // throw past the end of the critical section.
-    try {
-        out.resize(static_cast<std::size_t>(n));
-    } catch (const std::bad_alloc&) {
-        out_of_memory = true;
-    }
-    for (Py_ssize_t i = 0; !out_of_memory && i < n; ++i) {
-        if (!read_fast(items[i], out[static_cast<std::size_t>(i)])) {
-            handled = false;
-            break;
-        }
-    }
-#ifdef Py_END_CRITICAL_SECTION
-    Py_END_CRITICAL_SECTION();
-#endif
-    if (out_of_memory) throw std::bad_alloc();
-    if (!handled) out.clear();
-    return handled;
-}
 
 // An exact int that fits in a signed 64-bit integer, read without raising.
 bool read_exact_i64(PyObject* item, std::int64_t& value) {
@@ -79,39 +40,27 @@ std::optional<std::int64_t> to_optional_i64(PyObject* cell) {
 }
 
 // counts of the bar chart: list of signed 64-bit.
-std::vector<std::int64_t> to_i64_list(PyObject* seq) {
-    std::vector<std::int64_t> out;
-    if (read_exact_sequence(seq, out, read_exact_i64)) return out;
-    return to_vector<std::int64_t>(seq, to_i64);
-}
+std::vector<std::int64_t> to_i64_list(PyObject* seq) { return to_vector<std::int64_t>(seq, to_i64, read_exact_i64); }
 
 // One row of comparison counts: list of optional signed 64-bit.
 activity::CountRow to_count_row(PyObject* row) {
-    activity::CountRow out;
-    const bool fast = read_exact_sequence(row, out, [](PyObject* item, std::optional<std::int64_t>& value) {
-        if (item == Py_None) {
-            value = std::nullopt;
+    return to_vector<std::optional<std::int64_t>>(
+        row, to_optional_i64, [](PyObject* item, std::optional<std::int64_t>& value) {
+            if (item == Py_None) return true;  // left empty
+            std::int64_t v;
+            if (!read_exact_i64(item, v)) return false;
+            value = v;
             return true;
-        }
-        std::int64_t v;
-        if (!read_exact_i64(item, v)) return false;
-        value = v;
-        return true;
-    });
-    if (fast) return out;
-    return to_vector<std::optional<std::int64_t>>(row, to_optional_i64);
+        });
 }
 
 // opacities: list of float.
 std::vector<double> to_float_list(PyObject* seq) {
-    std::vector<double> out;
-    const bool fast = read_exact_sequence(seq, out, [](PyObject* item, double& value) {
+    return to_vector<double>(seq, to_float, [](PyObject* item, double& value) {
         if (!PyFloat_CheckExact(item)) return false;
         value = PyFloat_AS_DOUBLE(item);
         return true;
     });
-    if (fast) return out;
-    return to_vector<double>(seq, to_float);
 }
 
 PyObject* text_result(const std::string& text) {

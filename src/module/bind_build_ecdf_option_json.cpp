@@ -17,85 +17,54 @@ namespace tessel::py {
 
 namespace {
 
-// Appends the numbers of one point. An exact list of exact floats (what
-// compute_ecdf returns) is read in one sweep; anything else goes through the
-// general sequence conversion.
-void append_point(PyObject* point, UninitializedBuffer<double>& coords) {
-    if (PyList_CheckExact(point)) {
-        const std::size_t start = coords.size();
-        bool all_floats = true;
-        bool out_of_memory = false;
-#ifdef Py_BEGIN_CRITICAL_SECTION
-        Py_BEGIN_CRITICAL_SECTION(point);
-#endif
-        const Py_ssize_t n = PyList_GET_SIZE(point);
-        // Nothing may throw past the end of the critical section: on an
-        // interpreter without the GIL the list would stay locked.
-        try {
-            for (Py_ssize_t i = 0; i < n; ++i) {
-                PyObject* item = PyList_GET_ITEM(point, i);
-                if (!PyFloat_CheckExact(item)) {
-                    all_floats = false;
-                    break;
-                }
-                coords.push_back(PyFloat_AS_DOUBLE(item));
-            }
-        } catch (const std::bad_alloc&) {
-            out_of_memory = true;
-        }
-#ifdef Py_END_CRITICAL_SECTION
-        Py_END_CRITICAL_SECTION();
-#endif
-        if (out_of_memory) throw std::bad_alloc();
-        if (all_floats) return;
-        coords.resize(start);
-    }
-    for_each_item(point, [&](PyObject* number) { coords.push_back(to_float(number)); });
-}
-
-#ifndef Py_GIL_DISABLED
-bool give_up(chart::EcdfSeriesInput& entry) {
-    entry.coords.clear();
-    entry.point_ends.clear();
-    return false;
-}
-#endif
-
-// Reads the points of an exact list of exact lists of exact floats (what
-// compute_ecdf returns) with borrowed references and without calling back
-// into Python, so the lists cannot change while they are read. False, with
-// nothing kept, at the first point of another shape: the general conversion
-// then reads them all.
-bool read_float_points(PyObject* points, chart::EcdfSeriesInput& entry) {
-#ifdef Py_GIL_DISABLED
-    (void)points;
-    (void)entry;
-    return false;  // other threads may resize the lists: only the general path is safe
-#else
-    if (!PyList_CheckExact(points)) return false;
-    const auto n = static_cast<std::size_t>(PyList_GET_SIZE(points));
-    // Sized for points of two numbers and written in place; a longer point
-    // grows the buffer.
-    entry.point_ends.resize(n);
-    entry.coords.resize(2 * n);
-    std::size_t used = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        PyObject* point = PyList_GET_ITEM(points, static_cast<Py_ssize_t>(i));
-        if (!PyList_CheckExact(point)) return give_up(entry);
-        const auto m = static_cast<std::size_t>(PyList_GET_SIZE(point));
-        if (entry.coords.size() - used < m) entry.coords.resize(std::max(used + m, 2 * entry.coords.size()));
-        double* const target = entry.coords.data() + used;
-        for (std::size_t j = 0; j < m; ++j) {
-            PyObject* number = PyList_GET_ITEM(point, static_cast<Py_ssize_t>(j));
-            if (!PyFloat_CheckExact(number)) return give_up(entry);
-            target[j] = PyFloat_AS_DOUBLE(number);
-        }
-        used += m;
-        entry.point_ends[i] = used;
-    }
-    entry.coords.resize(used);
+// An exact float, read without raising (for read_items' sweep).
+bool append_exact_float(PyObject* item, UninitializedBuffer<double>& coords) {
+    if (!PyFloat_CheckExact(item)) return false;
+    coords.push_back(PyFloat_AS_DOUBLE(item));
     return true;
+}
+
+// Appends the numbers of one point.
+void append_point(PyObject* point, UninitializedBuffer<double>& coords) {
+    const std::size_t start = coords.size();
+    read_items(
+        point, [&](std::size_t n) { coords.reserve(start + n); },
+        [&](PyObject* number) { return append_exact_float(number, coords); }, [&] { coords.resize(start); },
+        [&](PyObject* number) { coords.push_back(to_float(number)); });
+}
+
+// The points of a series. Under the GIL, an exact list of exact lists of
+// exact floats (what compute_ecdf returns) is read in one sweep. Without the
+// GIL each point is swept under its own lock after the outer list's sweep
+// declined it: nested locks could let another thread change the outer list
+// while an inner one is awaited.
+void read_points(PyObject* points, chart::EcdfSeriesInput& entry) {
+    auto add_point = [&](PyObject* point) {
+        append_point(point, entry.coords);
+        entry.point_ends.push_back(entry.coords.size());
+    };
+    read_items(
+        points,
+        [&](std::size_t n) {
+            entry.point_ends.reserve(n);
+            entry.coords.reserve(2 * n);
+        },
+        [&](PyObject* point) {
+#ifdef Py_GIL_DISABLED
+            (void)point;
+            return false;
+#else
+            auto number = [&](PyObject* item) { return append_exact_float(item, entry.coords); };
+            if (!detail::sweep_exact_items(point, number)) return false;
+            entry.point_ends.push_back(entry.coords.size());
+            return true;
 #endif
+        },
+        [&] {
+            entry.coords.clear();
+            entry.point_ends.clear();
+        },
+        add_point);
 }
 
 chart::EcdfSeriesInput to_series_entry(PyObject* obj) {
@@ -107,18 +76,7 @@ chart::EcdfSeriesInput to_series_entry(PyObject* obj) {
     chart::EcdfSeriesInput entry;
     entry.name = std::string(to_text(PyTuple_GET_ITEM(obj, 0)));
     PyObject* points = PyTuple_GET_ITEM(obj, 1);
-    if (!read_float_points(points, entry)) {
-        for_each_item(
-            points,
-            [&](std::size_t n) {
-                entry.point_ends.reserve(n);
-                entry.coords.reserve(2 * n);
-            },
-            [&](PyObject* point) {
-                append_point(point, entry.coords);
-                entry.point_ends.push_back(entry.coords.size());
-            });
-    }
+    read_points(points, entry);
     entry.color = std::string(to_text(PyTuple_GET_ITEM(obj, 2)));
     PyObject* dash = PyTuple_GET_ITEM(obj, 3);
     if (dash != Py_None) entry.dash = to_vector<std::uint32_t>(dash, to_u32);

@@ -128,20 +128,22 @@ bool to_flag(PyObject* obj) {
     return truth != 0;
 }
 
-void for_each_item(PyObject* seq, void (*size_hint)(void*, std::size_t), void* hint_ctx,
-                   void (*each)(void*, PyObject*), void* each_ctx) {
+namespace detail {
+
+void for_each_general_item(PyObject* seq, void (*size_hint)(void*, std::size_t), void* hint_ctx,
+                           void (*each)(void*, PyObject*), void* each_ctx) {
     if (PyUnicode_Check(seq)) throw tessel::TypeError("Can't extract `str` to `Vec`");
     if (PyTuple_CheckExact(seq)) {
         // Tuples cannot change, so their items can be read in place.
         const Py_ssize_t n = PyTuple_GET_SIZE(seq);
-        if (size_hint) size_hint(hint_ctx, static_cast<std::size_t>(n));
+        size_hint(hint_ctx, static_cast<std::size_t>(n));
         for (Py_ssize_t i = 0; i < n; ++i) each(each_ctx, PyTuple_GET_ITEM(seq, i));
         return;
     }
     if (PyList_CheckExact(seq)) {
         // A list may shrink while an element's conversion runs Python code, so
         // the length is re-read and every item is held while it is converted.
-        if (size_hint) size_hint(hint_ctx, static_cast<std::size_t>(PyList_GET_SIZE(seq)));
+        size_hint(hint_ctx, static_cast<std::size_t>(PyList_GET_SIZE(seq)));
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(seq); ++i) {
 #if PY_VERSION_HEX >= 0x030D0000
             Ref item = Ref::steal(PyList_GetItemRef(seq, i));
@@ -160,29 +162,30 @@ void for_each_item(PyObject* seq, void (*size_hint)(void*, std::size_t), void* h
         return;
     }
     if (!PySequence_Check(seq)) throw tessel::TypeError(wrong_type_message(seq, "Sequence"));
-    if (size_hint) {
-        // A length hint is only a hint: cap what it may make us reserve.
-        const Py_ssize_t n = PyObject_LengthHint(seq, 0);
-        if (n < 0) throw PythonErrorSet{};
-        size_hint(hint_ctx, static_cast<std::size_t>(std::min<Py_ssize_t>(n, 1 << 16)));
-    }
+    // A length hint is only a hint: cap what it may make us reserve.
+    const Py_ssize_t n = PyObject_LengthHint(seq, 0);
+    if (n < 0) throw PythonErrorSet{};
+    size_hint(hint_ctx, static_cast<std::size_t>(std::min<Py_ssize_t>(n, 1 << 16)));
     Ref iter = Ref::steal(check(PyObject_GetIter(seq)));
     while (Ref item = Ref::steal(PyIter_Next(iter.get()))) each(each_ctx, item.get());
     if (PyErr_Occurred()) throw PythonErrorSet{};
 }
 
+}  // namespace detail
+
 TextList to_text_list(PyObject* seq) {
     TextList out;
-    for_each_item(
+    auto add = [&](PyObject* item) {
+        out.texts.push_back(to_text(item));
+        out.owners.push_back(Ref::borrow(item));
+    };
+    read_items(
         seq,
         [&](std::size_t n) {
             out.owners.reserve(n);
             out.texts.reserve(n);
         },
-        [&](PyObject* item) {
-            out.texts.push_back(to_text(item));
-            out.owners.push_back(Ref::borrow(item));
-        });
+        detail::NoFastPath{}, [] {}, add);
     return out;
 }
 

@@ -5,6 +5,8 @@
 // error set as a Python exception. `convert_argument` applies the renaming
 // rule that prefixes TypeErrors with the parameter name.
 #include <cstdint>
+#include <new>
+#include <type_traits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,29 +46,83 @@ std::int64_t to_i64(PyObject* obj);
 std::uint32_t to_u32(PyObject* obj);
 bool to_flag(PyObject* obj);
 
-// Sequences: calls `each(item)` for every element, in iteration order, after
-// refusing a str and a non-sequence. `size_hint(n)` is called first when the
-// length is known cheaply. Items are borrowed for the duration of `each`.
-void for_each_item(PyObject* seq, void (*size_hint)(void*, std::size_t), void* hint_ctx,
-                   void (*each)(void*, PyObject*), void* each_ctx);
+// Sequences. Every list-of-K argument is read by `read_items`, in one of two
+// ways. An exact list or tuple is first swept with `fast(item)`: borrowed
+// items, read under the sequence's lock, so that on an interpreter without the
+// GIL no other thread changes it meanwhile; `fast` returns false for an item
+// it does not handle, without raising, running Python code or taking another
+// lock. When it declines one, or for any other sequence, `restart()` drops
+// what the sweep kept and `general(item)` converts every item with its usual
+// refusals: a str and a non-sequence are refused, and a list is re-read item
+// by item with each item held, as a conversion may run Python code that
+// changes the list. `reserve(n)` comes first, with the length or a capped
+// length hint.
+namespace detail {
 
-template <class Each>
-void for_each_item(PyObject* seq, Each&& each) {
-    auto call = [](void* ctx, PyObject* item) { (*static_cast<Each*>(ctx))(item); };
-    for_each_item(seq, nullptr, nullptr, call, &each);
+void for_each_general_item(PyObject* seq, void (*reserve)(void*, std::size_t), void* reserve_ctx,
+                           void (*each)(void*, PyObject*), void* each_ctx);
+
+// The sweep: false when `seq` is not an exact list or tuple or `fast` declined an item.
+template <class Fast>
+bool sweep_exact_items(PyObject* seq, Fast& fast) {
+    if (!PyList_CheckExact(seq) && !PyTuple_CheckExact(seq)) return false;
+    bool handled = true;
+    bool out_of_memory = false;
+#ifdef Py_BEGIN_CRITICAL_SECTION
+    Py_BEGIN_CRITICAL_SECTION(seq);
+#endif
+    const Py_ssize_t n = PySequence_Fast_GET_SIZE(seq);
+    PyObject** const items = PySequence_Fast_ITEMS(seq);
+    // Nothing may throw past the end of the critical section: the sequence
+    // would stay locked.
+    try {
+        for (Py_ssize_t i = 0; i < n && handled; ++i) handled = fast(items[i]);
+    } catch (const std::bad_alloc&) {
+        out_of_memory = true;
+    }
+#ifdef Py_END_CRITICAL_SECTION
+    Py_END_CRITICAL_SECTION();
+#endif
+    if (out_of_memory) throw std::bad_alloc();
+    return handled;
 }
 
-template <class Reserve, class Each>
-void for_each_item(PyObject* seq, Reserve&& reserve, Each&& each) {
-    auto hint = [](void* ctx, std::size_t n) { (*static_cast<Reserve*>(ctx))(n); };
-    auto call = [](void* ctx, PyObject* item) { (*static_cast<Each*>(ctx))(item); };
-    for_each_item(seq, hint, &reserve, call, &each);
+struct NoFastPath {
+    bool operator()(PyObject*) const noexcept { return false; }
+};
+
+}  // namespace detail
+
+template <class Reserve, class Fast, class Restart, class General>
+void read_items(PyObject* seq, Reserve&& reserve, Fast&& fast, Restart&& restart, General&& general) {
+    if constexpr (!std::is_same_v<std::remove_cvref_t<Fast>, detail::NoFastPath>) {
+        if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
+            reserve(static_cast<std::size_t>(PySequence_Fast_GET_SIZE(seq)));
+            if (detail::sweep_exact_items(seq, fast)) return;
+            restart();
+        }
+    }
+    auto hint = [](void* ctx, std::size_t n) { (*static_cast<std::remove_reference_t<Reserve>*>(ctx))(n); };
+    auto call = [](void* ctx, PyObject* item) { (*static_cast<std::remove_reference_t<General>*>(ctx))(item); };
+    detail::for_each_general_item(seq, hint, &reserve, call, &general);
 }
 
-template <class T, class Convert>
-std::vector<T> to_vector(PyObject* seq, Convert&& convert) {
+// A vector of converted items; `fast(item, T&)` reads an item in place or
+// returns false (as for read_items).
+template <class T, class Convert, class Fast = detail::NoFastPath>
+std::vector<T> to_vector(PyObject* seq, Convert&& convert, Fast&& fast = {}) {
     std::vector<T> out;
-    for_each_item(seq, [&](std::size_t n) { out.reserve(n); }, [&](PyObject* item) { out.push_back(convert(item)); });
+    read_items(
+        seq, [&](std::size_t n) { out.reserve(n); },
+        [&](PyObject* item) {
+            if constexpr (std::is_same_v<std::remove_cvref_t<Fast>, detail::NoFastPath>) {
+                return false;
+            } else {
+                out.emplace_back();
+                return fast(item, out.back());
+            }
+        },
+        [&] { out.clear(); }, [&](PyObject* item) { out.push_back(convert(item)); });
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "chart/option_text.hpp"
 #include "chart/option_tree.hpp"
 #include "chart/option_to_json.hpp"
 #include "json/writer.hpp"
@@ -12,7 +13,14 @@ namespace {
 
 using namespace tessel::chart;
 
-std::string json_of(const ChartOption& option) { return to_json_text(to_option_tree(option)); }
+std::string text_of(const OptionTree& document) {
+    const OptionText text(document);
+    std::string out(text.size_bound(), '\0');
+    out.resize(text.write(out.data()));
+    return out;
+}
+
+std::string json_of(const ChartOption& option) { return text_of(to_option_tree(option)); }
 
 AxisOption named_axis(const char* name) {
     AxisOption axis;
@@ -97,9 +105,10 @@ TEST(ChartOptionModel, SeriesDataIsKeptFlatBesideTheTree) {
     option.series = {with_data, without_data};
     const OptionTree document = to_option_tree(option);
     ASSERT_EQ(document.series_data.size(), 2u);
-    EXPECT_EQ(tessel::json::to_json(document.root),
-              R"j({"series":[{"type":"line","name":"a","data":null},{"type":"line","name":"b"}]})j");
-    EXPECT_EQ(to_json_text(document),
+    std::string tree;
+    tessel::json::write_json(document.root, tree);
+    EXPECT_EQ(tree, R"j({"series":[{"type":"line","name":"a","data":null},{"type":"line","name":"b"}]})j");
+    EXPECT_EQ(text_of(document),
               R"j({"series":[{"type":"line","name":"a","data":[[1.0,0.5],[],[2.0]]},{"type":"line","name":"b"}]})j");
 }
 

@@ -75,46 +75,4 @@ inline std::string random_string(std::mt19937_64& rng) {
     return s;
 }
 
-// A tree of up to `depth` levels of containers; floats come from
-// make_float(rng).
-template <class MakeFloat>
-tessel::json::JsonValue random_value(std::mt19937_64& rng, int depth, MakeFloat&& make_float) {
-    using tessel::json::JsonValue;
-    const int kind = static_cast<int>(rng() % (depth > 0 ? 8 : 6));
-    switch (kind) {
-        case 0:
-            return JsonValue();
-        case 1:
-            return JsonValue::boolean(rng() % 2 == 0);
-        case 2: {
-            const std::uint64_t edges[] = {0, 1, std::numeric_limits<std::uint64_t>::max(), rng(),
-                                           rng() % 1000};
-            return JsonValue::from_unsigned(edges[rng() % 5]);
-        }
-        case 3: {
-            const std::int64_t edges[] = {-1, std::numeric_limits<std::int64_t>::min(),
-                                          -static_cast<std::int64_t>(rng() >> 1) - 1};
-            return JsonValue::from_signed(edges[rng() % 3]);
-        }
-        case 4:
-            return rng() % 8 == 0 ? JsonValue::from_double(rng() % 2 ? 0.0 : -0.0)
-                                  : JsonValue::from_double(make_float(rng));
-        case 5:
-            return JsonValue::string(random_string(rng));
-        case 6: {
-            tessel::json::JsonArray items;
-            const int n = static_cast<int>(rng() % 6);
-            for (int i = 0; i < n; ++i) items.push_back(random_value(rng, depth - 1, make_float));
-            return JsonValue::array(std::move(items));
-        }
-        default: {
-            tessel::json::JsonObject object;
-            const int n = static_cast<int>(rng() % (rng() % 4 == 0 ? 30 : 6));
-            for (int i = 0; i < n; ++i)
-                object.insert_or_assign(random_string(rng), random_value(rng, depth - 1, make_float));
-            return JsonValue::object(std::move(object));
-        }
-    }
-}
-
 }  // namespace json_test

@@ -21,6 +21,11 @@ def outcome(f, *args, **kwargs):
         return (type(e).__name__, str(e))
 
 
+def require(ok, error):
+    if not ok:
+        raise error
+
+
 def raises(exc_type, message, f, *args, **kwargs):
     """The call raises exactly `exc_type` (not a subclass) with exactly `message`."""
     with pytest.raises(exc_type) as info:
@@ -99,17 +104,6 @@ def round_hundredths(x):
 
 def number(x):
     return x if math.isfinite(x) else None
-
-
-class Index:
-    def __init__(self, v):
-        self.v = v
-
-    def __index__(self):
-        return self.v
-
-    def __float__(self):
-        return float(self.v)
 
 
 def count(c):

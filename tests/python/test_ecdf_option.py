@@ -27,44 +27,35 @@ def icon(dash):
 
 def model(series, texts=TEXTS):
     title, x_name, x_unit, x_label, bg, axis, grid, sans, serif, mono = texts
+    line = {"lineStyle": {"color": axis, "width": 1.5}}
 
-    def axis_object(**members):
+    def axis_object(split_line, **members):
         return {"type": "value", **members, "axisLabel": {"fontFamily": mono, "fontSize": 16.0, "color": axis},
-                "axisTick": {"length": 6.0, "lineStyle": {"color": axis, "width": 1.25}}}
+                "axisTick": {"length": 6.0, "lineStyle": {"color": axis, "width": 1.25}}, "splitLine": split_line, "axisLine": line}
 
-    name_style = {"color": axis, "fontFamily": mono, "fontSize": 14.0}
+    named = {"nameLocation": "middle", "nameTextStyle": {"color": axis, "fontFamily": mono, "fontSize": 14.0}}
     doc = {
         "title": [{"text": title, "textStyle": {"color": axis, "fontWeight": 500, "fontFamily": serif, "fontSize": 32.0},
                    "left": 0, "top": 0}],
         "animation": False,
-        "tooltip": {"trigger": "axis", "padding": [10.0, 14.0], "backgroundColor": bg, "borderColor": axis,
-                    "borderWidth": 1.25, "extraCssText": "border-radius:0; box-shadow:none; min-width:210px;",
-                    "textStyle": {"color": axis},
+        "tooltip": {"trigger": "axis", "padding": [10.0, 14.0], "backgroundColor": bg, "borderColor": axis, "borderWidth": 1.25,
+                    "extraCssText": "border-radius:0; box-shadow:none; min-width:210px;", "textStyle": {"color": axis},
                     "axisPointer": {"type": "line", "lineStyle": {"color": axis, "type": [2, 4], "width": 1, "opacity": 0.55},
                                     "label": {"show": False}}},
         "legend": {"top": 12, "right": 0, "itemGap": 22.0, "itemWidth": 24.0, "itemHeight": 8.0,
                    "textStyle": {"color": axis, "fontFamily": sans, "fontSize": 15.0}},
         "grid": {"left": 76, "top": 64, "right": 28, "containLabel": False},
-        "xAxis": axis_object(name=x_name, nameLocation="middle", nameTextStyle=name_style, nameGap=38.0, min=0,
-                             splitNumber=5.0),
-        "yAxis": axis_object(name="F(X)", nameLocation="middle", nameTextStyle=name_style, nameGap=56.0, min=0, max=1,
-                             interval=0.2),
+        "xAxis": axis_object({"show": False}, name=x_name, **named, nameGap=38.0, min=0, splitNumber=5.0),
+        "yAxis": {**axis_object({"lineStyle": {"color": grid, "width": 1.0, "type": [2, 5]}}, name="F(X)", **named, nameGap=56.0,
+                                min=0, max=1, interval=0.2), "nameRotate": 90},
         "backgroundColor": bg,
     }
-    doc["xAxis"].update(splitLine={"show": False}, axisLine={"lineStyle": {"color": axis, "width": 1.5}})
-    doc["yAxis"].update(splitLine={"lineStyle": {"color": grid, "width": 1.0, "type": [2, 5]}},
-                        axisLine={"lineStyle": {"color": axis, "width": 1.5}}, nameRotate=90)
-    elements = []
     for i, (name, points, color, dash) in enumerate(series):
-        style = {"color": color, "width": 2.4, **({"type": list(dash)} if dash is not None else {}),
-                 "cap": "round", "join": "round"}
-        element = {"type": "line", "name": name, "showSymbol": False, "lineStyle": style, "smooth": 0.35,
-                   "z": len(series) + 1 - i}
-        if len(points):
-            element["data"] = [[float(x) for x in point] for point in points]
-        elements.append({**element, "legendIcon": icon(dash), "emphasis": {"lineStyle": {"width": 2.4}}})
-    if elements:
-        doc["series"] = elements
+        style = {"color": color, "width": 2.4, **({"type": list(dash)} if dash is not None else {}), "cap": "round", "join": "round"}
+        element = {"type": "line", "name": name, "showSymbol": False, "lineStyle": style,
+                   "itemStyle": {"color": color}, "smooth": 0.35, "z": len(series) + 1 - i}
+        element.update({"data": [[float(x) for x in point] for point in points]} if len(points) else {})
+        doc.setdefault("series", []).append({**element, "legendIcon": icon(dash), "emphasis": {"lineStyle": {"width": 2.4}}})
     return {**doc, "textStyle": {"fontFamily": sans, "color": axis}, "_meta": {"xUnit": x_unit, "xLabel": x_label}}
 
 
@@ -79,6 +70,10 @@ def test_worked_example():
     assert '"legendIcon":"path://M0,4 L6,4 M10,4 L16,4 M20,4 L24,4"' in text
     assert text.startswith('{"title":[{"text":"T","textStyle":{"color":"#333333","fontWeight":500,')
     assert text == write(model(dashed))
+    solid = build([("A", [[1.0, 0.5], [2.0, 1.0]], "#1f77b4", None)])
+    assert ('"series":[{"type":"line","name":"A","showSymbol":false,"lineStyle":{"color":"#1f77b4","width":2.4,'
+            '"cap":"round","join":"round"},"itemStyle":{"color":"#1f77b4"},"smooth":0.35,"z":2,"data":[[1.0,0.5],'
+            '[2.0,1.0]],"legendIcon":"path://M0,4 L24,4","emphasis":{"lineStyle":{"width":2.4}}}]') in solid
 
 
 SPECIALS = [0.0, -0.0, math.nan, math.inf, -math.inf, 5e-324, 1e16, 1e-5, 1e-6, 1.7976931348623157e308, 123456.0]
@@ -105,18 +100,14 @@ def test_large_documents_written_in_two_parts(name):
     rng = np.random.default_rng(1)
     series = [(f"{name}{k}", _core.compute_ecdf(rng.lognormal(size=20_000)), "#123456", [k + 1, 2]) for k in range(4)]
     series.append(("three numbers", [[1.5, 2.5, 3.5]] * 20_000, "#000", None))
+    series.append(("powers of two", [[2.0**k, -(2.0**k)] for k in range(-1074, 1024)], "#000", None))
     assert build(series) == write(model(series))
 
 
 @pytest.mark.parametrize("points", [
-    [[1, 2], [3, 4]],
-    [(1.5, 2.5), (3.5, 4.5)],
-    ((1.5, 2.5), (3.5, 4.5)),
-    [np.array([1.5, 2.5]), np.array([3.5, 4.5])],
-    [[np.float64(1.5), 2.5], [3.5, np.float32(4.5)]],
-    [[1.5, 2.5], [3.5, True]],
-    [[1.5, 2.5], [3.5, 4.5], [5, 6.5]],  # floats first, then an int
-    [[1.5, 2.5], [3.5, 4.5]] + [[5, 6.5, 7]],
+    [[1, 2], [3, 4]], [(1.5, 2.5), (3.5, 4.5)], ((1.5, 2.5), (3.5, 4.5)), [np.array([1.5, 2.5]), np.array([3.5, 4.5])],
+    [[np.float64(1.5), 2.5], [3.5, np.float32(4.5)]], [[1.5, 2.5], [3.5, True]],
+    [[1.5, 2.5], [3.5, 4.5], [5, 6.5]], [[1.5, 2.5], [3.5, 4.5], [5, 6.5, 7]],  # floats first, then others
     [[float(i), 0.5] for i in range(50)] + [(1.0, 2.0)],
 ])
 def test_other_number_sequences_convert_like_float_lists(points):

@@ -1,5 +1,4 @@
-"""The three finalizers against a model (json decoding, the edits, the module's text form) on generated
-documents, data, sequence types and memory layouts; the reader's messages, shared with render_option_svg."""
+"""The finalizers against a model on generated documents, data and layouts; the reader's messages."""
 import json
 import math
 import random
@@ -7,7 +6,7 @@ import random
 import numpy as np
 import pytest
 
-from models import Index, Sequence, count, loads, number, outcome, raises, round_hundredths, write
+from models import Sequence, count, loads, number, outcome, raises, require, round_hundredths, write
 from tessel_vis import _core
 
 bar = _core.finalize_activity_bar_option_json
@@ -26,27 +25,22 @@ def kind(v):
 
 def member(holder, slot, key):
     """The place of member `key` of holder[slot]; a null becomes {} and a missing member null."""
-    if holder[slot] is None:
-        holder[slot] = {}
-    if not isinstance(holder[slot], dict):
-        raise InternalFailure(f'cannot access key "{key}" in JSON {kind(holder[slot])}')
+    holder[slot] = {} if holder[slot] is None else holder[slot]
+    require(isinstance(holder[slot], dict), InternalFailure(f'cannot access key "{key}" in JSON {kind(holder[slot])}'))
     holder[slot].setdefault(key, None)
     return holder[slot], key
 
 
 def element(holder, slot, i):
     target = holder[slot]
-    if not isinstance(target, list):
-        raise InternalFailure(f"cannot access index {i} of JSON {kind(target)}")
-    if i >= len(target):
-        raise InternalFailure(f"cannot access index {i} of JSON array of length {len(target)}")
+    length = f"array of length {len(target)}" if isinstance(target, list) else kind(target)
+    require(isinstance(target, list) and i < len(target), InternalFailure(f"cannot access index {i} of JSON {length}"))
     return target, i
 
 
 def decode(text):
     top = {"root": loads(text)}
-    if not isinstance(top["root"], dict):
-        raise ValueError("option JSON root must be an object")
+    require(isinstance(top["root"], dict), ValueError("option JSON root must be an object"))
     return top
 
 
@@ -56,10 +50,9 @@ def assign(place, value):
 
 def model_bar(text, percentages, counts, colors):
     flags = percentages.flags
-    if len(percentages) and not (flags.aligned and (flags.c_contiguous or flags.f_contiguous)):
-        raise TypeError("The given array is not contiguous or is misaligned.")
-    if not len(percentages) == len(counts) == len(colors):
-        raise ValueError("percentages, counts, and colors must have equal length")
+    require(not len(percentages) or flags.aligned and (flags.c_contiguous or flags.f_contiguous),
+            TypeError("The given array is not contiguous or is misaligned."))
+    require(len(percentages) == len(counts) == len(colors), ValueError("percentages, counts, and colors must have equal length"))
     top = decode(text)
     assign(member(*element(*member(top, "root", "series"), 0), "data"),
            [{"value": number(round_hundredths(p)), "itemStyle": {"color": c}, "count": count(n)}
@@ -77,16 +70,13 @@ def model_heatmap(text, matrix, flag=False):
 
 
 def model_comparison(text, percentages, counts, colors, opacities):
-    s, k = percentages.shape
-    counts = [list(row) for row in counts]
-    if len(counts) != s or any(len(row) != k for row in counts) or len(colors) != k or len(opacities) != s:
-        raise ValueError("comparison percentages, counts, colors, and opacities have incompatible dimensions")
+    (s, k), counts = percentages.shape, [list(row) for row in counts]
+    require(len(counts) == s and all(len(row) == k for row in counts) and len(colors) == k and len(opacities) == s,
+            ValueError("comparison percentages, counts, colors, and opacities have incompatible dimensions"))
     top = decode(text)
     series = top["root"].get("series")
-    if not isinstance(series, list):
-        raise ValueError("option JSON must contain a series array")
-    if len(series) != s:
-        raise ValueError("comparison percentages must have one row per series")
+    require(isinstance(series, list), ValueError("option JSON must contain a series array"))
+    require(len(series) == s, ValueError("comparison percentages must have one row per series"))
     for i, row in enumerate(percentages.tolist()):
         assign(member(series, i, "data"), [
             {"value": number(round_hundredths(row[j])), "itemStyle": {"color": colors[j], "opacity": number(float(opacities[i]))},
@@ -175,11 +165,6 @@ class Gen:
         return r.choice([math.nan, math.inf, -math.inf, 1e307, -1e300, 5e-324, -0.0, r.randrange(-1000, 1000) / 8,
                          r.randrange(-100000, 100000) / 1000 + 0.005, r.uniform(-5, 120), r.uniform(-5, 120)])
 
-    def matrix(self, rows, cols):
-        same_rows = self.r.random() < 0.2
-        return np.array([[self.cell() for _ in range(cols)]] * rows if same_rows
-                        else [[self.cell() for _ in range(cols)] for _ in range(rows)]).reshape(rows, cols)
-
     def sequence(self, items, numbers=None):
         """The same items as another sequence type."""
         c = self.r.randrange(6)
@@ -191,17 +176,14 @@ class Gen:
         r = self.r
         values = [r.choice([-(2**63), 2**63 - 1, -r.randrange(100), r.randrange(100000)]) for _ in range(n)]
         return self.sequence([None if none and r.random() < 0.2 else v if r.random() < 0.9
-                              else r.choice([Index(v), np.int64(v), v > 0]) for v in values], int)
+                              else r.choice([np.int64(v), v > 0]) for v in values], int)
 
     def colors(self, n):
         return self.sequence([self.r.choice(["#4c78a8", "red", "", "q\"uote\\", "\t\x01", "été", "nul\x00l", "😀"]) for _ in range(n)])
 
 
-def vectors(p):
-    """The values of p in layouts the bar finalizer refuses or accepts."""
-    strided, misaligned = np.zeros(2 * len(p) + 1), np.ndarray(p.shape, dtype=np.float64, buffer=bytearray(8 * p.size + 1), offset=1)
-    strided[1::2] = misaligned[...] = p
-    return [p, strided[1::2], np.ascontiguousarray(p[::-1])[::-1], misaligned]
+def matrix(g, rows, cols):
+    return np.array([[g.cell() for _ in range(cols)] for _ in range(rows)]).reshape(rows, cols)
 
 
 def matrices(m):
@@ -209,12 +191,11 @@ def matrices(m):
     rows, cols = m.shape
     big = np.full((2 * rows + 1, 3 * cols + 1), 7.0)
     big[1::2, ::3][:rows, :cols] = m
-    out = [m, np.asfortranarray(m), np.ascontiguousarray(m.T).T, big[1::2, ::3][:rows, :cols], np.ascontiguousarray(m[::-1, ::-1])[::-1, ::-1]]
+    out = [m, np.asfortranarray(m), np.ascontiguousarray(m.T).T, big[1::2, ::3][:rows, :cols],
+           np.ascontiguousarray(m[::-1, ::-1])[::-1, ::-1]]
     for order in "CF":
         out.append(np.ndarray(m.shape, dtype=np.float64, buffer=bytearray(8 * m.size + 1), offset=1, order=order))
         out[-1][...] = m
-    if rows and (m == m[0]).all():
-        out.append(np.broadcast_to(m[0], m.shape))  # every row in the same memory: a row stride of 0
     return out
 
 
@@ -225,15 +206,15 @@ def test_bar_matches_the_model(seed):
         n = g.r.choice([0, 1, 1, 2, 5, 40])
         doc, p = g.document(1 + g.r.randrange(2)), np.array([g.cell() for _ in range(n)])
         counts, colors = g.counts(n + (g.r.random() < 0.05)), g.colors(max(n - (g.r.random() < 0.05), 0))
-        for percentages in vectors(p) if g.r.random() < 0.3 else [p]:
-            assert outcome(bar, doc, percentages, counts, colors) == outcome(model_bar, doc, percentages, counts, colors), doc
+        percentages = p if g.r.random() < 0.8 else np.repeat(p, 2)[::2]  # a strided view: refused unless it has one element
+        assert outcome(bar, doc, percentages, counts, colors) == outcome(model_bar, doc, percentages, counts, colors), doc
 
 
 @pytest.mark.parametrize("seed", range(40))
 def test_heatmap_matches_the_model(seed):
     g = Gen(1000 + seed)
     for _ in range(25):
-        doc, m = g.document(1 + g.r.randrange(2)), g.matrix(g.r.randrange(5), g.r.choice([0, 1, 3, 5, 9]))
+        doc, m = g.document(1 + g.r.randrange(2)), matrix(g, g.r.randrange(5), g.r.choice([0, 1, 3, 5, 9]))
         flag = g.r.choice([(True,), (False,), ()])  # () leaves the flag out
         expected = outcome(model_heatmap, doc, m, *flag)
         for layout in matrices(m):
@@ -245,9 +226,9 @@ def test_comparison_matches_the_model(seed):
     g = Gen(2000 + seed)
     for _ in range(25):
         s, k = g.r.randrange(4), g.r.choice([0, 1, 3, 5, 9])
-        doc, m = g.document(s), g.matrix(s, k)
+        doc, m = g.document(s), matrix(g, s, k)
         rows, colors = [g.counts(k, none=True) for _ in range(s)], g.colors(k)
-        opacities = [g.r.choice([1.0, 0.5, 0.333333, math.nan, math.inf, 0.0, -0.0, 1, np.float64(0.25), Index(1)]) for _ in range(s)]
+        opacities = [g.r.choice([1.0, 0.5, 0.333333, math.nan, math.inf, -0.0, 1, np.float64(0.25), np.float32(0.5)]) for _ in range(s)]
         c = g.r.randrange(20)  # now and then one of them a size off
         colors, opacities = (list(colors) + ["x"] * (c == 0), opacities + [1.0] * (c == 1))
         if c == 2 and rows:

@@ -1,16 +1,15 @@
-"""The module frame: names and signatures, the binding of arguments to
-parameters and the conversion of every parameter, against models of the
-interpreter's wording; the loading of NumPy's array interface."""
+"""Names, signatures, binding and conversion of arguments against models of their wording; loading NumPy."""
 import inspect
 import itertools
 import random
 import subprocess
 import sys
+from collections import UserList
 
 import numpy as np
 import pytest
 
-from models import Index, outcome, raises
+from models import outcome, raises
 from tessel_vis import _core
 
 TEXTS = ("title", "x_name", "x_unit", "x_label", "bg", "axis_color", "grid_color", "font_sans", "font_serif", "font_mono")
@@ -119,16 +118,12 @@ RANGE, LONG = "out of range integral type conversion attempted", "Python int too
     ("ecdf", {"values": np.zeros((2, 2))}, TypeError, "argument 'values': " + NDARRAY),
     ("ecdf", {"values": np.array([2.0, 1.0], dtype=">f8")}, TypeError, "argument 'values': " + NDARRAY),
     ("heat", {"matrix": np.ones(1)}, TypeError, "argument 'matrix': " + NDARRAY),
-    ("ecdf", {"cdf_cutoff": "x"}, TypeError, "argument 'cdf_cutoff': must be real number, not str"),
     ("svg", {"width": -1}, OverflowError, RANGE),
     ("svg", {"height": 2**32}, OverflowError, RANGE),
     ("svg", {"width": 2**64}, OverflowError, LONG),
-    ("svg", {"width": 2.0}, TypeError, "argument 'width': 'float' object cannot be interpreted as an integer"),
     ("bins", {"n_bins": 2.5}, TypeError, "argument 'n_bins': 'float' object cannot be interpreted as an integer"),
-    ("heat", {"update_visual_max": 1}, TypeError, "argument 'update_visual_max': 'int' object is not an instance of 'bool'"),
     ("bar", {"colors": "red"}, TypeError, "argument 'colors': Can't extract `str` to `Vec`"),
     ("bar", {"colors": (c for c in "a")}, TypeError, "argument 'colors': 'generator' object is not an instance of 'Sequence'"),
-    ("bar", {"colors": {"a"}}, TypeError, "argument 'colors': 'set' object is not an instance of 'Sequence'"),
     ("bar", {"counts": [2**63]}, OverflowError, LONG),
     ("cmp", {"counts": [[-(2**63) - 1]]}, OverflowError, LONG),
     ("cmp", {"counts": ["ab"]}, TypeError, "argument 'counts': Can't extract `str` to `Vec`"),
@@ -143,32 +138,28 @@ def test_values_refused_for_their_value(short, changes, exc, message):
     raises(exc, message, call, short, **changes)
 
 
-class Raises:
-    def __init__(self, error):
-        self.error = error
+class Raises(UserList):
+    """Raises its one item when converted to an integer or iterated over."""
 
     def __index__(self):
-        raise self.error
-
-    def __len__(self):
-        return 2
+        raise self.data[0]
 
     def __getitem__(self, i):
-        raise self.error
+        raise self.data[0]
 
 
 def test_other_errors_pass_unchanged():
     for short, changes, exc in [("bins", {"n_bins": -5}, OverflowError), ("ecdf", {"cdf_cutoff": 10**400}, OverflowError),
                                 ("svg", {"option_json": "\ud800"}, UnicodeEncodeError),
-                                ("bins", {"n_bins": Raises(type("OwnError", (TypeError,), {})("own"))}, TypeError),  # a subclass
-                                ("bar", {"colors": Raises(KeyError("k"))}, KeyError)]:  # an error while iterating
+                                ("bins", {"n_bins": Raises([type("OwnError", (TypeError,), {})("own")])}, TypeError),  # a subclass
+                                ("bar", {"colors": Raises([KeyError("k")])}, KeyError)]:  # an error while iterating
         with pytest.raises(exc) as info:
             call(short, **changes)
         assert not str(info.value).startswith("argument")
     try:
         raise TypeError("boom") from KeyError("inner")
     except TypeError as chained:  # a renamed TypeError keeps its cause
-        assert isinstance(raises(TypeError, "argument 'n_bins': boom", call, "bins", n_bins=Raises(chained)).__cause__, KeyError)
+        assert isinstance(raises(TypeError, "argument 'n_bins': boom", call, "bins", n_bins=Raises([chained])).__cause__, KeyError)
 
 
 def frozen(a):
@@ -179,11 +170,9 @@ def frozen(a):
 
 @pytest.mark.parametrize("short, changes, same_as", [
     ("bins", {"n_bins": True}, {"n_bins": 1}),
-    ("bins", {"n_bins": Index(24)}, {}),
     ("bins", {"n_bins": np.int64(24)}, {}),
-    ("ecdf", {"cdf_cutoff": 1}, {}),
     ("ecdf", {"cdf_cutoff": True}, {}),
-    ("ecdf", {"cdf_cutoff": Index(1)}, {}),
+    ("ecdf", {"cdf_cutoff": np.float32(1.0)}, {}),
     ("ecdf", {"values": frozen([2.0, 1.0])}, {}),
     ("heat", {"update_visual_max": np.True_}, {}),
     ("heat", {"update_visual_max": np.False_}, {"update_visual_max": False}),

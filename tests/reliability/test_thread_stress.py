@@ -1,73 +1,99 @@
-"""Eight threads call all seven functions at once on shared read-only inputs,
-successful and failing calls mixed; every outcome must equal the outcome of
-the same call made alone."""
+# Threads: eight threads call all seven functions at once on shared inputs,
+# and lists change while they are converted, under another thread or their
+# own elements; every outcome must be one the same call can have alone.
+import json
 import random
+import sys
 import threading
 import time
+from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
+import pytest
 
-import reliability_cases as rc
+import cases
 from tessel_vis import _core
 
-THREADS = 8
-DURATION = 2.0  # seconds of calls after the first full pass of every thread
-
-# Long calls that detach from the interpreter, so that the threads really
-# overlap with each other (the ECDF of a large sample, a large ECDF option).
-BIG_SAMPLE = rc.frozen(np.random.default_rng(11).integers(0, 50_000, size=200_000) / 8.0)
-BIG_POINTS = _core.compute_ecdf(BIG_SAMPLE)
-EXTRA = [
-    rc.Case("ecdf big", lambda: _core.compute_ecdf(BIG_SAMPLE)),
-    rc.Case("ecdf big cutoff", lambda: _core.compute_ecdf(BIG_SAMPLE, 0.3)),
-    rc.Case("option big", lambda: _core.build_ecdf_option_json([("big", BIG_POINTS, "#000", [3, 1])], *rc.TEXTS)),
-]
+BIG = cases.frozen(np.random.default_rng(11).integers(0, 50_000, size=200_000) / 8.0)
+BIG_POINTS = _core.compute_ecdf(BIG)
+# Long calls that detach from the interpreter, so the threads really overlap.
+LONG = [lambda: _core.compute_ecdf(BIG, 0.3), lambda: _core.build_ecdf_option_json([("big", BIG_POINTS, "#000", [3, 1])], *cases.TEXTS)]
 
 
-def test_threads_give_the_single_threaded_outcomes(capsys):
-    cases = rc.CASES + EXTRA
-    internal = rc.internal_failure_type()
-    expected = []
-    for case in cases:
-        outcome = rc.run(case)
-        assert rc.expected_matches(case, outcome, internal), (case.name, outcome)
-        expected.append(outcome)
-    # Same call twice alone: the reference outcome is stable.
-    assert [rc.run(case) for case in cases] == expected
+def test_threads_give_the_single_threaded_outcomes():
+    calls = [call for _, call, _ in cases.CASES] + LONG
+    expected = [cases.run(call) for call in calls]
+    assert [cases.run(call) for call in calls] == expected
+    barrier = threading.Barrier(8)
 
-    barrier = threading.Barrier(THREADS)
-    calls = [0] * THREADS
-    mismatches = []
-    failures = []
+    def work(k):
+        order = random.Random(k).sample(range(len(calls)), len(calls))
+        barrier.wait()
+        deadline = time.monotonic() + 2.0
+        while time.monotonic() < deadline:
+            for i in order:
+                assert cases.run(calls[i]) == expected[i], i
 
-    def worker(k):
-        try:
-            order = list(range(len(cases)))
-            random.Random(k).shuffle(order)
-            barrier.wait()
-            deadline = None
-            passes = 0
-            while deadline is None or time.monotonic() < deadline:
-                for i in order:
-                    got = rc.run(cases[i])
-                    calls[k] += 1
-                    if got != expected[i]:
-                        mismatches.append((cases[i].name, got, expected[i]))
-                passes += 1
-                if deadline is None:
-                    deadline = time.monotonic() + DURATION
-        except BaseException as e:  # noqa: BLE001 - reported below
-            failures.append(repr(e))
+    with ThreadPoolExecutor(8) as pool:
+        list(pool.map(work, range(8)))  # raises what a thread raised
 
-    threads = [threading.Thread(target=worker, args=(k,)) for k in range(THREADS)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
 
-    total = sum(calls)
-    with capsys.disabled():
-        print(f"\n[thread stress] {THREADS} threads, {total} calls over {len(cases)} cases, {len(mismatches)} mismatches")
-    assert not failures, failures
-    assert not mismatches, mismatches[:5]
-    assert min(calls) >= len(cases)
+class Hook:
+    """A number whose conversion first runs `action`, Python code in the middle of a list's conversion."""
+
+    def __init__(self, v, action):
+        self.v, self.action = v, action
+
+    def __index__(self):
+        self.action()
+        return self.v
+
+    def __float__(self):
+        return float(self.__index__())
+
+
+def test_lists_changed_by_another_thread_while_converted():
+    n, old_interval = 64, sys.getswitchinterval()
+    yields = lambda v: Hook(v, lambda: time.sleep(0))  # noqa: E731 - lets the other thread run
+    counts, colors, points = [yields(i) for i in range(n)], [f"#{i:06x}" for i in range(n)], [[yields(i), yields(1)] for i in range(n)]
+    seen, stop = set(colors), threading.Event()
+
+    def mutate():
+        rng = random.Random(1)
+        while not stop.is_set():
+            colors[rng.randrange(n)] = colour = f"#{rng.randrange(2**24):06x}"  # a new str: the old one may be freed
+            seen.add(colour)
+            if len(counts) < n:
+                counts.append(yields(1))
+            else:
+                counts.pop(rng.randrange(n))
+            points[rng.randrange(n)] = [yields(1), yields(2)] if rng.random() < 0.9 else []
+
+    mutator = threading.Thread(target=mutate)
+    sys.setswitchinterval(1e-6)
+    mutator.start()
+    try:
+        for _ in range(60):
+            # The colours are read, then the opacities run Python code while the colours change.
+            out = _core.finalize_activity_comparison_option_json('{"series":[{}]}', np.ones((1, n)), [[1] * n], colors, [yields(1)])
+            assert {item["itemStyle"]["color"] for item in json.loads(out)["series"][0]["data"]} <= seen
+            try:
+                _core.finalize_activity_bar_option_json('{"series":[{}]}', np.ones(n), counts, colors)
+            except ValueError as e:
+                assert str(e) == "percentages, counts, and colors must have equal length"
+            json.loads(_core.build_ecdf_option_json([("a", points, "#000", None)], *cases.TEXTS))
+    finally:
+        stop.set()
+        mutator.join()
+        sys.setswitchinterval(old_interval)
+
+
+def test_lists_changed_by_their_own_elements():
+    counts, opacities, points = [None, 1], [None, 0.5], [None, [4.0, 5.0]]
+    counts[0], opacities[0], points[0] = Hook(1, counts.clear), Hook(1, opacities.clear), [Hook(1, points.clear), 1.0]
+    with pytest.raises(ValueError, match="^percentages, counts, and colors must have equal length$"):
+        _core.finalize_activity_bar_option_json('{"series":[{}]}', np.ones(2), counts, ["a", "b"])
+    with pytest.raises(ValueError, match="incompatible dimensions"):
+        _core.finalize_activity_comparison_option_json('{"series":[{},{}]}', np.ones((2, 1)), [[1], [1]], ["a"], opacities)
+    option = json.loads(_core.build_ecdf_option_json([("a", points, "#000", None)], *cases.TEXTS))
+    assert option["series"][0]["data"] == [[1.0, 1.0]]
