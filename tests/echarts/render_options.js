@@ -4,7 +4,8 @@
 //   node render_options.js < {"width": W, "height": H, "documents": {NAME: OPTION_JSON_TEXT}}
 //
 // Prints {"echarts": VERSION, "results": {NAME: {"messages", "error", "series",
-// "visualMap", "svg"}}}. echarts is resolved through NODE_PATH (the pinned install).
+// "visualMap", "svg"}}}; a line series reports the colour of its tooltip marker.
+// echarts is resolved through NODE_PATH (the pinned install).
 'use strict';
 
 // The development build of ECharts reports misuse on the console.
@@ -27,7 +28,9 @@ for (const [name, text] of Object.entries(request.documents)) {
     result.series = model.getSeries().map((s) => {
       const data = s.getData();
       const dimension = data.mapDimension(s.subType === 'heatmap' ? 'value' : 'y');
-      return {type: s.subType, name: s.name, values: data.mapArray(dimension, (v) => (Number.isFinite(v) ? v : null))};
+      const values = data.mapArray(dimension, (v) => (Number.isFinite(v) ? v : null));
+      const marker = s.subType === 'line' && data.count() ? s.formatTooltip(0, true).blocks[0].markerColor : null;
+      return {type: s.subType, name: s.name, values, marker};
     });
     result.visualMap = model.findComponents({mainType: 'visualMap'}).map((v) => ({min: v.option.min, max: v.option.max}));
     result.svg = chart.renderToSVGString();

@@ -90,3 +90,19 @@ def test_document_renders_cleanly(name, rendered):
 def test_runner_reports_what_echarts_objects_to(echarts, option, complaint):
     # The clean results above mean something only if a complaint is caught.
     assert echarts({"doc": json.dumps(option)})["doc"][complaint]
+
+
+def legend_strokes(svg: str) -> dict[int, set[str]]:
+    """{series index: the strokes of its legend icon}: the paths drawn where its legend item is."""
+    drawn = re.findall(r'<path [^>]*transform="([^"]+)"[^>]*stroke="([^"]+)" stroke-width="(?!0")', svg)
+    items = re.findall(r'<path [^>]*transform="([^"]+)"[^>]*ecmeta_series_index="(\d+)"[^>]*ecmeta_ssr_type="legend"', svg)
+    return {int(i): {stroke for at, stroke in drawn if at == place} for place, i in items}
+
+
+@pytest.mark.parametrize("name", ["ecdf", "ecdf_dashes_and_hostile_texts"])
+def test_ecdf_legend_icons_and_tooltip_markers_have_their_lines_colour(name, rendered):
+    # Without an item colour ECharts draws them in its palette's colours, not the lines'.
+    text, report = rendered[name]
+    colours = [s["lineStyle"]["color"] for s in json.loads(text)["series"]]
+    assert legend_strokes(report["svg"]) == {i: {c} for i, c in enumerate(colours)}
+    assert [s["marker"] for s in report["series"]] == colours
