@@ -49,17 +49,22 @@ non_root_told_once() {
     cat "$WORK/err" && [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q 'needs root' "$WORK/err" && [ ! -e "$WORK/none" ]
 }
 
-wheel_installs() {
-    rm -f "$REPO"/dist/tessel_vis-*.whl && "$DEV" wheel && cd "$WORK"
+wheel_installs() {  # the printed wheel, installed as the README says, with the metadata an index shows
+    local wheel readme
+    wheel=$REPO/$("$DEV" wheel 2>&1 | tee /dev/stderr | sed -n 's/^\[dev\] wheel: \([^ ]*\) .*/\1/p')
+    readme=$(sed -n 's/^    python3\.14 -m pip install \(dist\/[^ ]*\.whl\)$/\1/p' "$REPO/README.md")
+    [[ $wheel == $REPO/$readme ]]
+    cd "$WORK"
     "$DEV" exec python3.14 -m venv --system-site-packages venv
-    "$DEV" exec venv/bin/python -m pip install -q --no-deps --no-index "$REPO"/dist/tessel_vis-*-cp314-*.whl
-    "$DEV" exec env -u PYTHONPATH venv/bin/python - "$REPO/pyproject.toml" <<'EOF_PY'
+    "$DEV" exec venv/bin/python -m pip install -q --no-deps --no-index "$wheel"
+    "$DEV" exec env -u PYTHONPATH venv/bin/python - "$REPO" <<'EOF_PY'
 import importlib.metadata, sys, tomllib
 import tessel_vis, tessel_vis._core as core
 dist = importlib.metadata.distribution("tessel_vis")
 meta = dist.metadata
 assert core.__file__.startswith(sys.prefix) and core.activity_time_bin_labels(2) == ["00:00", "12:00"]
-assert tessel_vis.__version__ == dist.version and "version" in tomllib.load(open(sys.argv[1], "rb"))["project"]["dynamic"]
+assert tessel_vis.__version__ == dist.version and "version" in tomllib.load(open(f"{sys.argv[1]}/pyproject.toml", "rb"))["project"]["dynamic"]
+assert f"\n## {dist.version}\n" in open(f"{sys.argv[1]}/CHANGELOG.md").read()
 assert meta["License-Expression"] == "MIT" and meta.get_all("License-File") == ["LICENSE"]
 assert meta["Requires-Python"] == ">=3.11" and meta["Summary"] and meta["Description-Content-Type"] == "text/markdown"
 assert "Programming Language :: Python :: 3.14" in meta.get_all("Classifier")
@@ -71,7 +76,8 @@ builds_take_turns() {  # two ./dev build at once on a fresh tree: one compiles, 
     mkdir "$WORK/clone"
     git -C "$REPO" ls-files -z | tar -C "$REPO" --null -T - -cf - | tar -C "$WORK/clone" -xf -
     "$WORK/clone/dev" build >"$WORK/build1" 2>&1 & local first=$!
-    "$WORK/clone/dev" build >"$WORK/build2" 2>&1 && wait $first
+    "$WORK/clone/dev" build >"$WORK/build2" 2>&1
+    wait $first
     [ "$(grep -l 'Building CXX' "$WORK/build1" "$WORK/build2" | wc -l)" = 1 ]
     "$WORK/clone/dev" build 2>&1 | grep 'no work to do'
 }
