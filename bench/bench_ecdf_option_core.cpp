@@ -87,13 +87,13 @@ int main(int argc, char** argv) {
         const OptionTree document = build_ecdf_option_tree(series, texts);
         const OptionText text(document);
         std::vector<char> out(text.size_bound());
-        const double write_ns = best_ns([&] { sink = text.write(out.data()); });
+        const double write_ns = best_ns([&] { sink = text.write_parts(out.data()).size(); });
         std::size_t bytes = 0;
         const double build_ns = best_ns([&] {
             const OptionTree tree = build_ecdf_option_tree(series, texts);
             const OptionText built(tree);
             std::vector<char> target(built.size_bound());
-            bytes = built.write(target.data());
+            bytes = built.write_parts(target.data()).size();
         });
         std::printf("points=%zu bytes=%zu format_ns=%.0f write_ns=%.0f build_write_ns=%.0f\n", n, bytes, format_ns,
                     write_ns, build_ns);

@@ -40,8 +40,8 @@ inline char* hundredths_text(double x, char* p) noexcept {
     const double z = round_half_away_from_zero(x * 100.0);
     if (!(std::fabs(z) < 1e15)) return json::TextWriter::float_text(z / 100.0, p);
     const auto count = static_cast<std::uint64_t>(std::fabs(z));
-    if (count == 0) return json::TextWriter::float_text(z, p);
-    return json::spell_json_float(std::signbit(z), count, -2, p);
+    *p = '-';
+    return json::TextWriter::fraction_text<2>(count, p + std::signbit(z));
 }
 
 }  // namespace tessel::activity

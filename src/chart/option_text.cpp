@@ -198,10 +198,4 @@ OptionText::Parts OptionText::write_parts(char* out) const noexcept {
     return {{out, static_cast<std::size_t>(first_end - out)}, {second, static_cast<std::size_t>(second_end - second)}};
 }
 
-std::size_t OptionText::write(char* out) const noexcept {
-    const Parts parts = write_parts(out);
-    if (!parts.tail.empty()) std::memmove(out + parts.head.size(), parts.tail.data(), parts.tail.size());
-    return parts.size();
-}
-
 }  // namespace tessel::chart

@@ -20,7 +20,7 @@ public:
     // Large data is split in two parts (see write_parts).
     explicit OptionText(const OptionTree& document);
 
-    // Bytes the caller's buffer needs for write(); the text is shorter.
+    // Bytes the caller's buffer needs for write_parts(); the text is shorter.
     std::size_t size_bound() const noexcept { return first_bound_ + second_bound_; }
 
     // The text as written: `head` followed by `tail`.
@@ -36,8 +36,6 @@ public:
     // has two cores, and the parts lie apart in `out` (a caller that copies
     // the text anyway need not join them); the text is the same either way.
     Parts write_parts(char* out) const noexcept;
-    // The same with the parts joined: the text is at `out`; returns its length.
-    std::size_t write(char* out) const noexcept;
 
 private:
     // Items [first, last) of one series' data, with the brackets that open

@@ -68,8 +68,10 @@ namespace {
 // One of 64 bits for a key, the same bit for equal keys: keys whose bits
 // differ are distinct, without comparing them.
 std::uint64_t key_bit(std::string_view key) noexcept {
-    const std::size_t signature = key.size() * 7 + (key.empty() ? 0 : static_cast<unsigned char>(key.back()));
-    return std::uint64_t{1} << (signature % 64);
+    const std::uint64_t ends =
+        key.empty() ? 0 : static_cast<unsigned char>(key.front()) << 8 | static_cast<unsigned char>(key.back());
+    // The top six bits of a multiplicative hash of the length and both ends.
+    return std::uint64_t{1} << (((key.size() << 16 | ends) * 0x9E3779B97F4A7C15) >> 58);
 }
 
 // At least the number of values and keys of a JSON text: each but the first

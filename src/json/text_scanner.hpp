@@ -55,28 +55,12 @@ constexpr int hex_value(char c) noexcept {
 }
 
 inline void append_utf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) return out.push_back(static_cast<char>(cp));
+    const int n = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
     char buf[4];
-    std::size_t n;
-    if (cp < 0x80) {
-        buf[0] = static_cast<char>(cp);
-        n = 1;
-    } else if (cp < 0x800) {
-        buf[0] = static_cast<char>(0xC0 | (cp >> 6));
-        buf[1] = static_cast<char>(0x80 | (cp & 0x3F));
-        n = 2;
-    } else if (cp < 0x10000) {
-        buf[0] = static_cast<char>(0xE0 | (cp >> 12));
-        buf[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        buf[2] = static_cast<char>(0x80 | (cp & 0x3F));
-        n = 3;
-    } else {
-        buf[0] = static_cast<char>(0xF0 | (cp >> 18));
-        buf[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        buf[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        buf[3] = static_cast<char>(0x80 | (cp & 0x3F));
-        n = 4;
-    }
-    out.append(buf, n);
+    for (int i = n - 1; i > 0; --i, cp >>= 6) buf[i] = static_cast<char>(0x80 | (cp & 0x3F));
+    buf[0] = static_cast<char>((0xF00 >> n) | cp);  // 0xC0, 0xE0 or 0xF0 in the low byte
+    out.append(buf, static_cast<std::size_t>(n));
 }
 
 constexpr std::uint64_t head_of(Kind kind, std::size_t size, std::uint64_t flags = 0) noexcept {

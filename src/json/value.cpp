@@ -8,39 +8,16 @@
 namespace tessel::json {
 
 std::string_view kind_name(Kind kind) noexcept {
-    switch (kind) {
-        case Kind::Null:
-            return "null";
-        case Kind::Bool:
-            return "boolean";
-        case Kind::Unsigned:
-        case Kind::Negative:
-        case Kind::Float:
-            return "number";
-        case Kind::String:
-            return "string";
-        case Kind::Array:
-            return "array";
-        case Kind::Object:
-            return "object";
-    }
-    return "null";
+    static constexpr std::string_view names[] = {"null", "boolean", "number", "number",
+                                                 "number", "string", "array", "object"};
+    return names[static_cast<int>(kind)];
 }
 
 std::string_view kind_description(Kind kind) noexcept {
-    switch (kind) {
-        case Kind::Unsigned: return "an unsigned integer";
-        case Kind::Negative: return "a negative integer";
-        case Kind::Float: return "a float";
-        case Kind::Null: return "null";
-        case Kind::Bool: return "a boolean";
-        case Kind::String: return "a string";
-        case Kind::Array: return "an array";
-        case Kind::Object: return "an object";
-    }
-    return "null";
+    static constexpr std::string_view descriptions[] = {
+        "null", "a boolean", "an unsigned integer", "a negative integer", "a float", "a string", "an array", "an object"};
+    return descriptions[static_cast<int>(kind)];
 }
-
 
 JsonObject JsonObject::from_members(std::vector<JsonMember> members) {
     JsonObject object;

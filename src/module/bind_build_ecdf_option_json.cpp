@@ -97,19 +97,6 @@ bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::E
                        [](const chart::EcdfSeriesInput& s) { return is_ascii(s.name) && is_ascii(s.color); });
 }
 
-// An ASCII text is copied as it is, without the decoder's scan; the new str
-// is private to this call, so it may be filled while detached.
-Ref ascii_str(const chart::OptionText::Parts& parts) {
-    Ref str = Ref::steal(check(PyUnicode_New(static_cast<Py_ssize_t>(parts.size()), 127)));
-    {
-        Detached detached;
-        char* const data = reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(str.get()));
-        std::memcpy(data, parts.head.data(), parts.head.size());
-        if (!parts.tail.empty()) std::memcpy(data + parts.head.size(), parts.tail.data(), parts.tail.size());
-    }
-    return str;
-}
-
 }  // namespace
 
 PyObject* build_ecdf_option_json(const Args& args) {
@@ -138,15 +125,9 @@ PyObject* build_ecdf_option_json(const Args& args) {
         const chart::OptionTree document = chart::build_ecdf_option_tree(series, texts);
         const chart::OptionText text(document);
         buffer = std::make_unique_for_overwrite<char[]>(text.size_bound());
-        if (ascii) {
-            parts = text.write_parts(buffer.get());
-        } else {
-            parts.head = {buffer.get(), text.write(buffer.get())};
-        }
+        parts = text.write_parts(buffer.get());
     }
-    if (ascii) return ascii_str(parts).release();
-    // Other text is decoded from UTF-8 by the interpreter.
-    return check(PyUnicode_FromStringAndSize(parts.head.data(), static_cast<Py_ssize_t>(parts.head.size())));
+    return to_str(parts.head, parts.tail, ascii).release();
 }
 
 }  // namespace tessel::py

@@ -1,6 +1,9 @@
 #include "module/convert.hpp"
 
+#include "module/detach.hpp"
+
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace tessel::py {
@@ -185,8 +188,45 @@ TextList to_text_list(PyObject* seq) {
             out.owners.reserve(n);
             out.texts.reserve(n);
         },
-        detail::NoFastPath{}, [] {}, add);
+        // An ASCII str is its own UTF-8: viewed without a conversion that may raise.
+        [&](PyObject* item) {
+            if (!PyUnicode_CheckExact(item) || !PyUnicode_IS_ASCII(item)) return false;
+            out.texts.emplace_back(static_cast<const char*>(PyUnicode_DATA(item)),
+                                   static_cast<std::size_t>(PyUnicode_GET_LENGTH(item)));
+            out.owners.push_back(Ref::borrow(item));
+            return true;
+        },
+        [&] {
+            out.texts.clear();
+            out.owners.clear();
+        },
+        add);
     return out;
+}
+
+Ref to_str(std::string_view head, std::string_view tail, bool ascii) {
+    const std::size_t size = head.size() + tail.size();
+    if (!ascii) {
+        Ref first = Ref::steal(check(PyUnicode_FromStringAndSize(head.data(), static_cast<Py_ssize_t>(head.size()))));
+        if (tail.empty()) return first;
+        Ref second = Ref::steal(check(PyUnicode_FromStringAndSize(tail.data(), static_cast<Py_ssize_t>(tail.size()))));
+        return Ref::steal(check(PyUnicode_Concat(first.get(), second.get())));
+    }
+    Ref str = Ref::steal(check(PyUnicode_New(static_cast<Py_ssize_t>(size), 127)));
+    auto copy = [&] {
+        char* const data = static_cast<char*>(PyUnicode_DATA(str.get()));
+        std::memcpy(data, head.data(), head.size());
+        if (!tail.empty()) std::memcpy(data + head.size(), tail.data(), tail.size());
+    };
+    // Below this the switch of threads costs more than the copy.
+    constexpr std::size_t kDetachedCopy = std::size_t{1} << 16;
+    if (size < kDetachedCopy) {
+        copy();
+    } else {
+        Detached detached;
+        copy();
+    }
+    return str;
 }
 
 }  // namespace tessel::py

@@ -133,4 +133,9 @@ struct TextList {
 };
 TextList to_text_list(PyObject* seq);
 
+// A new str of the UTF-8 text head + tail (each whole UTF-8 text). Text known to be ASCII is copied as
+// it is, without the decoder's scan; long text is copied without the GIL (the
+// new str is private to this call until it is returned).
+Ref to_str(std::string_view head, std::string_view tail, bool ascii);
+
 }  // namespace tessel::py

@@ -16,8 +16,8 @@ using namespace tessel::chart;
 std::string text_of(const OptionTree& document) {
     const OptionText text(document);
     std::string out(text.size_bound(), '\0');
-    out.resize(text.write(out.data()));
-    return out;
+    const OptionText::Parts parts = text.write_parts(out.data());
+    return std::string(parts.head).append(parts.tail);
 }
 
 std::string json_of(const ChartOption& option) { return text_of(to_option_tree(option)); }
