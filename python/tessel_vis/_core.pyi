@@ -56,8 +56,9 @@ def build_ecdf_option_json(
     """The complete ECharts option JSON (compact text) of an ECDF chart: one line
     series per (name, points, color, dash) tuple, where points are [x, y] pairs
     and dash is None for a solid line or dash and gap lengths in pixels, also
-    drawn in the legend icon. x_unit and x_label go to the member "_meta" only.
-    Equal arguments give equal text.
+    drawn in the legend icon; each series' itemStyle has its colour too, so that
+    legend icons and tooltip markers are drawn in it. x_unit and x_label go to
+    the member "_meta" only. Equal arguments give equal text.
 
     Raises TypeError when an entry is not a tuple or a text not a str,
     ValueError for an entry of another length than 4, OverflowError for a dash
@@ -119,6 +120,8 @@ def render_option_svg(option_json: str, width: SupportsIndex, height: SupportsIn
     """A static SVG picture (one line, no XML declaration) of an option document:
     background, title, two axis lines and the data of line, scatter, bar and
     heatmap charts (no legend, labels, tooltips, visual map or line dashes).
+    Texts and colours from the document are escaped, without the characters
+    XML does not allow.
 
     Raises TypeError for wrong argument types, OverflowError for a size outside
     0 to 2**32 - 1, ValueError for text that does not decode, a comparison
