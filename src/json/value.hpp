@@ -39,7 +39,7 @@ public:
     // Adopts the members as they are: their keys must be distinct.
     static JsonObject from_members(std::vector<JsonMember> members);
 
-    std::size_t size() const noexcept { return members_.size(); }
+    std::size_t size() const noexcept;
 
     JsonValue* find(std::string_view key) noexcept;
     // The member's value, appended as null when there is none.
@@ -60,34 +60,20 @@ private:
 class JsonValue {
 public:
     JsonValue() noexcept = default;
-    JsonValue(JsonValue&& other) noexcept : storage_(std::move(other.storage_)) { other.storage_ = nullptr; }
-    JsonValue& operator=(JsonValue&& other) noexcept {
-        // `other` may live inside this value's tree: take it out first.
-        Storage taken(std::move(other.storage_));
-        other.storage_ = nullptr;
-        storage_ = std::move(taken);
-        return *this;
-    }
+    JsonValue(JsonValue&& other) noexcept;
+    JsonValue& operator=(JsonValue&& other) noexcept;
     JsonValue(const JsonValue&) = default;
     JsonValue& operator=(const JsonValue&) = default;
 
-    static JsonValue boolean(bool b) noexcept { return JsonValue(Storage(std::in_place_index<1>, b)); }
-    static JsonValue from_unsigned(std::uint64_t u) noexcept { return JsonValue(Storage(std::in_place_index<2>, u)); }
+    static JsonValue boolean(bool b) noexcept;
+    static JsonValue from_unsigned(std::uint64_t u) noexcept;
     // A value of 0 or more gives the unsigned kind, a value below 0 the negative kind.
-    static JsonValue from_signed(std::int64_t i) noexcept {
-        if (i >= 0) return from_unsigned(static_cast<std::uint64_t>(i));
-        return JsonValue(Storage(std::in_place_index<3>, i));
-    }
+    static JsonValue from_signed(std::int64_t i) noexcept;
     // A finite x gives the float kind; NaN and the infinities give null.
-    static JsonValue from_double(double x) noexcept {
-        if (!(x - x == 0.0)) return JsonValue();
-        return JsonValue(Storage(std::in_place_index<4>, x));
-    }
-    static JsonValue string(std::string_view s) { return JsonValue(Storage(std::in_place_index<5>, s)); }
-    static JsonValue array(JsonArray a = {}) noexcept { return JsonValue(Storage(std::in_place_index<6>, std::move(a))); }
-    static JsonValue object(JsonObject o = {}) noexcept {
-        return JsonValue(Storage(std::in_place_index<7>, std::move(o)));
-    }
+    static JsonValue from_double(double x) noexcept;
+    static JsonValue string(std::string_view s);
+    static JsonValue array(JsonArray a) noexcept;
+    static JsonValue object(JsonObject o) noexcept;
 
     Kind kind() const noexcept { return static_cast<Kind>(storage_.index()); }
 
@@ -106,7 +92,7 @@ public:
 private:
     using Storage = std::variant<std::nullptr_t, bool, std::uint64_t, std::int64_t, double, std::string, JsonArray,
                                  JsonObject>;
-    explicit JsonValue(Storage storage) noexcept : storage_(std::move(storage)) {}
+    explicit JsonValue(Storage storage) noexcept;
 
     template <std::size_t I>
     const std::variant_alternative_t<I, Storage>& get() const {
@@ -128,7 +114,38 @@ struct JsonMember {
     JsonValue value;
 };
 
+// What makes, moves, destroys or measures a list of members is defined here,
+// where a member is a complete type: the list's operations are constexpr, and
+// clang instantiates those where they are first used.
+inline std::size_t JsonObject::size() const noexcept { return members_.size(); }
 inline const JsonMember* JsonObject::begin() const noexcept { return members_.data(); }
 inline const JsonMember* JsonObject::end() const noexcept { return members_.data() + members_.size(); }
+
+inline JsonValue::JsonValue(Storage storage) noexcept : storage_(std::move(storage)) {}
+inline JsonValue::JsonValue(JsonValue&& other) noexcept : storage_(std::move(other.storage_)) {
+    other.storage_ = nullptr;
+}
+inline JsonValue& JsonValue::operator=(JsonValue&& other) noexcept {
+    // `other` may live inside this value's tree: take it out first.
+    Storage taken(std::move(other.storage_));
+    other.storage_ = nullptr;
+    storage_ = std::move(taken);
+    return *this;
+}
+inline JsonValue JsonValue::boolean(bool b) noexcept { return JsonValue(Storage(std::in_place_index<1>, b)); }
+inline JsonValue JsonValue::from_unsigned(std::uint64_t u) noexcept {
+    return JsonValue(Storage(std::in_place_index<2>, u));
+}
+inline JsonValue JsonValue::from_signed(std::int64_t i) noexcept {
+    if (i >= 0) return from_unsigned(static_cast<std::uint64_t>(i));
+    return JsonValue(Storage(std::in_place_index<3>, i));
+}
+inline JsonValue JsonValue::from_double(double x) noexcept {
+    if (!(x - x == 0.0)) return JsonValue();
+    return JsonValue(Storage(std::in_place_index<4>, x));
+}
+inline JsonValue JsonValue::string(std::string_view s) { return JsonValue(Storage(std::in_place_index<5>, s)); }
+inline JsonValue JsonValue::array(JsonArray a) noexcept { return JsonValue(Storage(std::in_place_index<6>, std::move(a))); }
+inline JsonValue JsonValue::object(JsonObject o) noexcept { return JsonValue(Storage(std::in_place_index<7>, std::move(o))); }
 
 }  // namespace tessel::json
