@@ -9,10 +9,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -31,44 +30,24 @@ inline void check(bool ok) {
 
 struct Input {
     std::string_view text;
-    const std::uint8_t* params = nullptr;
-    std::size_t params_size = 0;
+    FuzzedDataProvider params;
+    Input(const std::uint8_t* data, std::size_t size)
+        : text(reinterpret_cast<const char*>(data), std::find(data, data + size, 0) - data),
+          params(data + std::min(text.size() + 1, size), size - std::min(text.size() + 1, size)) {}
 };
-
-inline Input split_input(const std::uint8_t* data, std::size_t size) {
-    const auto* nul = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
-    if (nul == nullptr) return {std::string_view(reinterpret_cast<const char*>(data), size), nullptr, 0};
-    const auto text_size = static_cast<std::size_t>(nul - data);
-    return {std::string_view(reinterpret_cast<const char*>(data), text_size), nul + 1, size - text_size - 1};
-}
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 inline bool is_valid_utf8(std::string_view s) {
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    auto cont = [&](std::size_t k) { return k < n && (byte(k) & 0xC0) == 0x80; };
-    while (i < n) {
-        const unsigned char b = byte(i);
-        if (b < 0x80) {
-            ++i;
-        } else if (b >= 0xC2 && b <= 0xDF) {
-            if (!cont(i + 1)) return false;
-            i += 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            if (!cont(i + 1) || !cont(i + 2)) return false;
-            const unsigned char b1 = byte(i + 1);
-            if (b == 0xE0 && b1 < 0xA0) return false;   // overlong
-            if (b == 0xED && b1 >= 0xA0) return false;  // surrogate
-            i += 3;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            if (!cont(i + 1) || !cont(i + 2) || !cont(i + 3)) return false;
-            const unsigned char b1 = byte(i + 1);
-            if (b == 0xF0 && b1 < 0x90) return false;  // overlong
-            if (b == 0xF4 && b1 >= 0x90) return false;  // above U+10FFFF
-            i += 4;
-        } else {
-            return false;
+    for (std::size_t i = 0, n; i < s.size(); i += n) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        }
+        const auto b1 = static_cast<unsigned char>(n > 1 ? s[i + 1] : 0);
+        if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90) || (b == 0xF4 && b1 >= 0x90)) {
+            return false;  // overlong, surrogate, overlong, above U+10FFFF
         }
     }
     return true;
@@ -80,31 +59,11 @@ inline bool starts_with(std::string_view s, std::string_view prefix) { return s.
 // zeros, rounding ties at hundredths, values whose product with 100
 // overflows, subnormals; otherwise any bit pattern.
 inline double consume_double(FuzzedDataProvider& p) {
-    static constexpr double kSpecial[] = {
-        0.0,
-        -0.0,
-        1.0,
-        -1.0,
-        0.125,
-        -0.125,
-        2.675,
-        1.005,
-        99.995,
-        33.333333,
-        0.5,
-        1e300,
-        -1e307,
-        std::numeric_limits<double>::max(),
-        std::numeric_limits<double>::lowest(),
-        std::numeric_limits<double>::denorm_min(),
-        std::numeric_limits<double>::min(),
-        std::numeric_limits<double>::infinity(),
-        -std::numeric_limits<double>::infinity(),
-        std::numeric_limits<double>::quiet_NaN(),
-        -std::numeric_limits<double>::quiet_NaN(),
-        4503599627370495.5,
-        9007199254740993.0,
-    };
+    using L = std::numeric_limits<double>;
+    static constexpr double kSpecial[] = {0.0, -0.0, 1.0, -1.0, 0.125, -0.125, 2.675, 1.005, 99.995, 33.333333, 0.5, 1e300,
+                                          -1e307, L::max(), L::lowest(), L::denorm_min(), L::min(), L::infinity(),
+                                          -L::infinity(), L::quiet_NaN(), -L::quiet_NaN(), 4503599627370495.5,
+                                          9007199254740993.0};
     switch (p.ConsumeIntegralInRange<int>(0, 3)) {
         case 0: return kSpecial[p.ConsumeIntegralInRange<std::size_t>(0, std::size(kSpecial) - 1)];
         case 1: return static_cast<double>(p.ConsumeIntegralInRange<int>(-1000, 100000)) / 100.0;
@@ -119,97 +78,37 @@ inline double consume_double(FuzzedDataProvider& p) {
 }
 
 inline std::int64_t consume_count(FuzzedDataProvider& p) {
+    using L = std::numeric_limits<std::int64_t>;
     switch (p.ConsumeIntegralInRange<int>(0, 2)) {
         case 0: return p.ConsumeIntegralInRange<std::int64_t>(-3, 1000);
-        case 1: return p.PickValueInArray({std::numeric_limits<std::int64_t>::min(), std::int64_t{-1}, std::int64_t{0},
-                                           std::numeric_limits<std::int64_t>::max()});
+        case 1: return p.PickValueInArray({L::min(), std::int64_t{-1}, std::int64_t{0}, L::max()});
         default: return p.ConsumeIntegral<std::int64_t>();
     }
 }
 
 // Colour texts: usually plain, sometimes holding every byte a JSON string
 // must escape, quotes and non-ASCII text.
-inline std::string consume_colour(FuzzedDataProvider& p) {
-    switch (p.ConsumeIntegralInRange<int>(0, 3)) {
-        case 0: return "#1f77b4";
-        case 1: return p.PickValueInArray<std::string>({"", "\"\\/\b\f\n\r\t", std::string("\0\x01\x1f\x7f", 4),
-                                                        "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "<&>'"});
-        default: return p.ConsumeRandomLengthString(24);
+inline std::vector<std::string> consume_colours(FuzzedDataProvider& p, std::size_t n) {
+    std::vector<std::string> colours(n);
+    for (std::string& c : colours) {
+        const int kind = p.ConsumeIntegralInRange<int>(0, 3);
+        c = kind == 0   ? "#1f77b4"
+            : kind == 1 ? p.PickValueInArray<std::string>({"", "\"\\/\b\f\n\r\t", std::string("\0\x01\x1f\x7f", 4),
+                                                           "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "<&>'"})
+                        : p.ConsumeRandomLengthString(24);
     }
+    return colours;
 }
 
 // A length in [0, limit], small most of the time.
 inline std::size_t consume_length(FuzzedDataProvider& p, std::size_t limit) {
-    return p.ConsumeBool() ? p.ConsumeIntegralInRange<std::size_t>(0, std::min<std::size_t>(limit, 4))
-                           : p.ConsumeIntegralInRange<std::size_t>(0, limit);
+    return p.ConsumeIntegralInRange<std::size_t>(0, p.ConsumeBool() ? std::min<std::size_t>(limit, 4) : limit);
 }
 
-// How a call ended: with a result, or with one of the core's three error
-// kinds. Any other exception is not caught: it ends the run as a crash.
-struct Outcome {
-    enum Kind { Result, Value, Type, Internal } kind;
-    std::string text;  // the result, or the message
-
-    friend bool operator==(const Outcome&, const Outcome&) = default;
-};
-
-template <class Call>
-Outcome outcome_of(Call&& call) {
-    try {
-        return {Outcome::Result, call()};
-    } catch (const tessel::ValueError& e) {
-        return {Outcome::Value, e.what()};
-    } catch (const tessel::TypeError& e) {
-        return {Outcome::Type, e.what()};
-    } catch (const tessel::InternalFailure& e) {
-        return {Outcome::Internal, e.what()};
-    }
-}
-
-// A decoding refusal: the prefix, then exactly the reader's own error for
-// this text.
-inline bool is_decode_error(std::string_view message, std::string_view text) {
-    constexpr std::string_view prefix = "failed to decode option JSON: ";
-    if (!starts_with(message, prefix)) return false;
-    try {
-        (void)tessel::json::read_json_document(text);
-    } catch (const tessel::json::ReadError& e) {
-        return message.substr(prefix.size()) == e.text();
-    }
-    return false;
-}
-
-// The kind words of "cannot access ... of JSON {kind}" messages.
-inline bool is_kind_word(std::string_view w) {
-    return w == "null" || w == "boolean" || w == "number" || w == "string" || w == "array" || w == "object";
-}
-
-// "cannot access index 0 of JSON {kind}" or "... of JSON array of length 0":
-// the first series entry is out of reach.
-inline bool is_first_entry_failure(std::string_view m) {
-    constexpr std::string_view head = "cannot access index 0 of JSON ";
-    if (!starts_with(m, head)) return false;
-    const std::string_view kind = m.substr(head.size());
-    return kind == "array of length 0" || (kind != "array" && is_kind_word(kind));
-}
-
-// "cannot access key \"{key}\" in JSON {kind}" for a kind that is neither
-// null nor object.
-inline bool is_key_failure(std::string_view m, std::string_view key) {
-    const std::string head = "cannot access key \"" + std::string(key) + "\" in JSON ";
-    if (!starts_with(m, head)) return false;
-    const std::string_view kind = m.substr(head.size());
-    return kind != "null" && kind != "object" && is_kind_word(kind);
-}
-
-// A finalizer's result must read as JSON, and must be valid UTF-8 whenever
-// every text that went into it was.
-inline void check_result_text(std::string_view result, std::string_view option_text,
-                              const std::vector<std::string_view>& colours = {}) {
-    (void)tessel::json::read_json_document(result);  // must not throw
-    bool utf8 = is_valid_utf8(option_text);
-    for (const std::string_view c : colours) utf8 = utf8 && is_valid_utf8(c);
-    if (utf8) check(is_valid_utf8(result));
+// A length that is usually `n`, sometimes one more or (when possible) one less.
+inline std::size_t consume_near(FuzzedDataProvider& p, std::size_t n) {
+    const int k = p.ConsumeIntegralInRange<int>(0, 7);
+    return k == 0 ? n + 1 : k == 1 && n > 0 ? n - 1 : n;
 }
 
 // A matrix of doubles in one of the layouts an array argument can have: C or
@@ -222,50 +121,80 @@ struct MatrixInput {
 
 inline MatrixInput consume_matrix(FuzzedDataProvider& p, std::size_t rows, std::size_t cols) {
     constexpr std::ptrdiff_t d = sizeof(double);
+    const auto r = static_cast<std::ptrdiff_t>(rows), c = static_cast<std::ptrdiff_t>(cols);
     const int layout = p.ConsumeIntegralInRange<int>(0, 4);
     const std::ptrdiff_t gap = d * p.ConsumeIntegralInRange<std::ptrdiff_t>(0, 2);
-    const auto r = static_cast<std::ptrdiff_t>(rows);
-    const auto c = static_cast<std::ptrdiff_t>(cols);
-    std::ptrdiff_t row_stride = d * c;
-    std::ptrdiff_t col_stride = d;
-    std::ptrdiff_t misalign = 0;
+    std::ptrdiff_t row_stride = d * c, col_stride = d, misalign = 0;
     switch (layout) {
         case 1: row_stride = d, col_stride = d * r; break;                      // Fortran
         case 2: col_stride = d + gap, row_stride = (d + gap) * c + gap; break;  // gaps
         case 3: row_stride = -d * c; break;                                     // rows reversed
         case 4: misalign = p.ConsumeIntegralInRange<std::ptrdiff_t>(1, 7); break;
-        default: break;
     }
-    // The corners bound every element's offset.
-    std::ptrdiff_t lo = 0, hi = 0;
-    for (const std::ptrdiff_t rr : {std::ptrdiff_t{0}, r > 0 ? r - 1 : 0}) {
-        for (const std::ptrdiff_t cc : {std::ptrdiff_t{0}, c > 0 ? c - 1 : 0}) {
-            lo = std::min(lo, rr * row_stride + cc * col_stride);
-            hi = std::max(hi, rr * row_stride + cc * col_stride);
-        }
-    }
+    const std::ptrdiff_t rows_span = r > 0 ? (r - 1) * (row_stride < 0 ? -row_stride : row_stride) : 0;
     MatrixInput m;
-    m.storage.resize(static_cast<std::size_t>(hi - lo + d + misalign));
-    const std::byte* origin = m.storage.data() + misalign - lo;
+    m.storage.resize(static_cast<std::size_t>(misalign + rows_span + (c > 0 ? (c - 1) * col_stride : 0) + d));
+    std::byte* origin = m.storage.data() + misalign + (row_stride < 0 ? rows_span : 0);
     m.view = {origin, rows, cols, row_stride, col_stride};
-    for (std::size_t i = 0; i < rows; ++i) {
-        for (std::size_t j = 0; j < cols; ++j) {
+    for (std::ptrdiff_t i = 0; i < r; ++i) {
+        for (std::ptrdiff_t j = 0; j < c; ++j) {
             const double v = consume_double(p);
-            std::memcpy(m.storage.data() + (origin - m.storage.data()) + static_cast<std::ptrdiff_t>(i) * row_stride +
-                            static_cast<std::ptrdiff_t>(j) * col_stride,
-                        &v, sizeof v);
+            std::memcpy(origin + i * row_stride + j * col_stride, &v, sizeof v);
         }
     }
     return m;
 }
 
-// A length that is usually `n`, sometimes one more or (when possible) one less.
-inline std::size_t consume_near(FuzzedDataProvider& p, std::size_t n) {
-    switch (p.ConsumeIntegralInRange<int>(0, 7)) {
-        case 0: return n + 1;
-        case 1: return n > 0 ? n - 1 : n;
-        default: return n;
+// A decoding refusal: the prefix, then exactly the reader's own error for
+// this text.
+inline bool is_decode_error(std::string_view message, std::string_view text) {
+    constexpr std::string_view prefix = "failed to decode option JSON: ";
+    try {
+        (void)tessel::json::read_json_document(text);
+    } catch (const tessel::json::ReadError& e) {
+        return starts_with(message, prefix) && message.substr(prefix.size()) == e.text();
     }
+    return false;
+}
+
+// "cannot access index 0 of JSON {kind}" (no `key`: the first series entry
+// is out of reach) or "cannot access key \"{key}\" in JSON {kind}", of a kind
+// that could not have served.
+inline bool is_access_failure(std::string_view m, std::string_view key = {}) {
+    const std::string head =
+        key.empty() ? "cannot access index 0 of JSON " : "cannot access key \"" + std::string(key) + "\" in JSON ";
+    if (!starts_with(m, head)) return false;
+    const std::string_view kind = m.substr(head.size());
+    if (kind == "boolean" || kind == "number" || kind == "string") return true;
+    return key.empty() ? kind == "null" || kind == "object" || kind == "array of length 0" : kind == "array";
+}
+
+// A finalizer's run ends in a result that reads as JSON (valid UTF-8 whenever
+// every text that went in was), in a refusal (the reader's own error, a root
+// that is no object, or one of `refusals`), or in an internal failure that
+// `internal` allows. Any other exception, a TypeError among them, ends the
+// run as a crash.
+template <class Call, class Internal>
+void check_finalizer(std::string_view text, const std::vector<std::string>& colours, Call call,
+                     std::initializer_list<std::string_view> refusals, Internal internal) {
+    try {
+        const std::string out = call();
+        (void)tessel::json::read_json_document(out);  // must not throw
+        bool utf8 = is_valid_utf8(text);
+        for (const std::string& c : colours) utf8 = utf8 && is_valid_utf8(c);
+        check(!utf8 || is_valid_utf8(out));
+    } catch (const tessel::ValueError& e) {
+        const std::string_view m = e.what();
+        check(m == "option JSON root must be an object" || is_decode_error(m, text) ||
+              std::find(refusals.begin(), refusals.end(), m) != refusals.end());
+    } catch (const tessel::InternalFailure& e) {
+        check(internal(std::string_view(e.what())));
+    }
+}
+
+// The colours as the finalizers take them.
+inline std::vector<std::string_view> views(const std::vector<std::string>& texts) {
+    return {texts.begin(), texts.end()};
 }
 
 }  // namespace fuzz

@@ -16,10 +16,6 @@ struct FlatPoints {
 
     std::size_t size() const noexcept { return ends.size(); }
     bool empty() const noexcept { return ends.empty(); }
-    std::span<const double> item(std::size_t i) const noexcept {
-        const std::size_t begin = i == 0 ? 0 : ends[i - 1];
-        return coords.subspan(begin, ends[i] - begin);
-    }
 };
 
 }  // namespace tessel::chart

@@ -40,6 +40,8 @@ std::string error_text(const std::string& text) {
     return "(no error)";
 }
 
+std::string to_json_kind(JsonView v) { return std::string(tessel::json::kind_name(v.kind())) + " "; }
+
 std::string round_trip(const std::string& text) { return to_json(read_json_document(text)); }
 
 const std::string kControl = "control character (\\u0000-\\u001F) found while parsing a string";
@@ -200,6 +202,22 @@ TEST(JsonReader, TextsWriteBackCompact) {
         {R"({"a":{"x":1},"a":[2]})", R"({"a":[2]})"},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(round_trip(text), expected) << text;
+}
+
+// Members are visited in order past values of any size; a missing member's
+// typed access names it absent.
+TEST(JsonView, ObjectMembersAndAbsentValues) {
+    const JsonDocument d = read_json_document(R"({"a":[1,[2,{"x":3}]],"b":{"c":{}},"d":4})");
+    std::string keys;
+    for (const auto member : d.root().as_object()) keys += std::string(member.key) + ":" + to_json_kind(member.value);
+    EXPECT_EQ(keys, "a:array b:object d:number ");
+    EXPECT_EQ(d.root().member("d").as_unsigned(), 4u);
+    try {
+        (void)d.root().member("z").as_unsigned();
+        FAIL();
+    } catch (const tessel::InternalFailure& e) {
+        EXPECT_STREQ(e.what(), "JSON value is absent, not an unsigned integer");
+    }
 }
 
 // Repeated keys keep their first place and take their last value, against a

@@ -1,9 +1,10 @@
-"""Small models the tests compare the module with: its JSON text, its numbers, its rounding."""
+# Small models the tests compare the module with: its JSON text, its numbers, its rounding.
 import json
 import math
 import operator
 import re
 from collections import UserList as Sequence  # noqa: F401 - a sequence that is neither list nor tuple
+from decimal import Decimal
 
 import pytest
 
@@ -11,7 +12,7 @@ from tessel_vis import _core
 
 
 def outcome(f, *args, **kwargs):
-    """("ok", result) or (exception type name, message); an internal failure derives from BaseException alone."""
+    # ("ok", result) or (exception type name, message); an internal failure derives from BaseException alone.
     try:
         return ("ok", f(*args, **kwargs))
     except _core.InternalFailure as e:
@@ -27,7 +28,7 @@ def require(ok, error):
 
 
 def raises(exc_type, message, f, *args, **kwargs):
-    """The call raises exactly `exc_type` (not a subclass) with exactly `message`."""
+    # The call raises exactly `exc_type` (not a subclass) with exactly `message`.
     with pytest.raises(exc_type) as info:
         f(*args, **kwargs)
     assert type(info.value) is exc_type and str(info.value) == message
@@ -35,28 +36,16 @@ def raises(exc_type, message, f, *args, **kwargs):
 
 
 def write_float(x):
-    """Shortest round-trip digits; positional from 1e-5 to below 1e16, else with an exponent."""
-    if x == 0.0:
-        return "-0.0" if math.copysign(1.0, x) < 0 else "0.0"
-    mantissa, _, exp = repr(abs(x)).partition("e")
-    whole, _, fraction = mantissa.partition(".")
-    digits = (whole + fraction).strip("0")
-    e = int(exp or 0) + (len(whole) - 1 if whole != "0" else len(fraction.lstrip("0")) - len(fraction) - 1)
-    n = len(digits)
-    if e < -5 or e > 15:
-        body = digits[0] + ("." + digits[1:] if n > 1 else "") + "e" + ("-" if e < 0 else "+") + str(abs(e))
-    elif e >= n - 1:
-        body = digits + "0" * (e - n + 1) + ".0"
-    else:
-        body = digits[: e + 1] + "." + digits[e + 1:] if e >= 0 else "0." + "0" * (-e - 1) + digits
-    return ("-" if x < 0 else "") + body
+    # Shortest round-trip digits; positional from 1e-5 to below 1e16, else with an exponent of no leading zeros.
+    text = repr(x)
+    return format(Decimal(text), "f") if 1e-5 <= abs(x) < 1e-4 else re.sub(r"e([+-])0*(?=\d)", r"e\1", text)
 
 
 ESCAPES = {'"': '\\"', "\\": "\\\\", "\b": "\\b", "\t": "\\t", "\n": "\\n", "\f": "\\f", "\r": "\\r"}
 
 
 def write(v):
-    """Compact JSON text of a decoded value; an int is an integer, a float a float."""
+    # Compact JSON text of a decoded value; an int is an integer, a float a float.
     if v is None or isinstance(v, bool):
         return {None: "null", True: "true", False: "false"}[v]
     if isinstance(v, (int, float)):
@@ -69,18 +58,13 @@ def write(v):
 
 
 def read_number(token):
-    """Integers of 64 bits as they are, else the leading digits that fit in 64 bits times or over a power of ten."""
+    # Integers of 64 bits as they are, else the leading digits that fit in 64 bits times or over a power of ten.
     if token.lstrip("-").isdigit() and token != "-0" and -(2**63) <= int(token) < 2**64:
         return int(token)
     whole, fraction, exp = re.fullmatch(r"-?(\d+)(?:\.(\d+))?(?:[eE]([+-]?\d+))?", token).groups()
-    s = e = 0
-    for i, d in enumerate(whole + (fraction or "")):
-        if s * 10 + int(d) >= 2**64:
-            e += max(len(whole) - i, 0)
-            break
-        s, e = s * 10 + int(d), e - (i >= len(whole))
-    e += int(exp or 0)
-    f = float(s)
+    digits = whole + (fraction or "")
+    k = next((k for k in range(1, len(digits) + 1) if int(digits[:k]) >= 2**64), len(digits) + 1) - 1  # the digits that fit
+    f, e = float(int(digits[:k] or 0)), len(whole) - k + int(exp or 0)
     while e < -308 and f != 0.0:
         f, e = f / 1e308, e + 308
     f = 0.0 if f == 0.0 else f * float(10**e) if e >= 0 else f / float(10**-e)
@@ -93,7 +77,7 @@ def loads(text):
 
 
 def round_hundredths(x):
-    """x * 100, to the nearest integer with halves away from zero, then / 100."""
+    # x * 100, to the nearest integer with halves away from zero, then / 100.
     y = x * 100.0
     if not math.isfinite(y):
         return y

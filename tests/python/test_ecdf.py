@@ -1,4 +1,4 @@
-"""compute_ecdf and activity_time_bin_labels against small models."""
+# compute_ecdf and activity_time_bin_labels against small models.
 import itertools
 import math
 import random
@@ -14,7 +14,7 @@ CUTOFF = "cdf_cutoff must be finite and in the interval (0, 1]"
 
 
 def model_ecdf(values, cutoff=1.0):
-    """Sort by total order (-0.0 first), group equal values, stop at the cutoff."""
+    # Sort by total order (-0.0 first), group equal values, stop at the cutoff.
     a, points, j = sorted(values, key=lambda v: (v, math.copysign(1.0, v))), [], 0
     for x, group in itertools.groupby(a):
         j += len(list(group))

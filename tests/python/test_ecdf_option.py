@@ -1,5 +1,5 @@
-"""build_ecdf_option_json against a model of the whole document, compared as
-text (member order, integer and float forms, escapes)."""
+# build_ecdf_option_json against a model of the whole document, compared as
+# text (member order, integer and float forms, escapes).
 import math
 import random
 
@@ -13,7 +13,7 @@ TEXTS = ("T", "Distance", "km", "Distance (km)", "#ffffff", "#333333", "#dddddd"
 
 
 def icon(dash):
-    """Dashes and gaps in turn from x = 0, the pattern repeated, cut at 24."""
+    # Dashes and gaps in turn from x = 0, the pattern repeated, cut at 24.
     if not any(dash or [0]):
         return "path://M0,4 L24,4"
     x, k, segments = 0, 0, []
@@ -61,19 +61,6 @@ def model(series, texts=TEXTS):
 
 def build(series, texts=TEXTS):
     return _core.build_ecdf_option_json(series, *texts)
-
-
-def test_worked_example():
-    dashed = [("A", [[1.0, 0.5], [2.0, 1.0]], "#1f77b4", [6, 4])]
-    text = build(dashed)
-    assert '"lineStyle":{"color":"#1f77b4","width":2.4,"type":[6,4],"cap":"round","join":"round"}' in text
-    assert '"legendIcon":"path://M0,4 L6,4 M10,4 L16,4 M20,4 L24,4"' in text
-    assert text.startswith('{"title":[{"text":"T","textStyle":{"color":"#333333","fontWeight":500,')
-    assert text == write(model(dashed))
-    solid = build([("A", [[1.0, 0.5], [2.0, 1.0]], "#1f77b4", None)])
-    assert ('"series":[{"type":"line","name":"A","showSymbol":false,"lineStyle":{"color":"#1f77b4","width":2.4,'
-            '"cap":"round","join":"round"},"itemStyle":{"color":"#1f77b4"},"smooth":0.35,"z":2,"data":[[1.0,0.5],'
-            '[2.0,1.0]],"legendIcon":"path://M0,4 L24,4","emphasis":{"lineStyle":{"width":2.4}}}]') in solid
 
 
 SPECIALS = [0.0, -0.0, math.nan, math.inf, -math.inf, 5e-324, 1e16, 1e-5, 1e-6, 1.7976931348623157e308, 123456.0]

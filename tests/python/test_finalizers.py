@@ -1,4 +1,4 @@
-"""The finalizers against a model on generated documents, data and layouts; the reader's messages."""
+# The finalizers against a model on generated documents, data and layouts; the reader's messages.
 import json
 import math
 import random
@@ -24,7 +24,7 @@ def kind(v):
 
 
 def member(holder, slot, key):
-    """The place of member `key` of holder[slot]; a null becomes {} and a missing member null."""
+    # The place of member `key` of holder[slot]; a null becomes {} and a missing member null.
     holder[slot] = {} if holder[slot] is None else holder[slot]
     require(isinstance(holder[slot], dict), InternalFailure(f'cannot access key "{key}" in JSON {kind(holder[slot])}'))
     holder[slot].setdefault(key, None)
@@ -166,7 +166,7 @@ class Gen:
                          r.randrange(-100000, 100000) / 1000 + 0.005, r.uniform(-5, 120), r.uniform(-5, 120)])
 
     def sequence(self, items, numbers=None):
-        """The same items as another sequence type."""
+        # The same items as another sequence type.
         c = self.r.randrange(6)
         if c == 4 and numbers and items and all(type(v) is numbers for v in items):
             return np.array(items, dtype=numbers)
@@ -183,11 +183,13 @@ class Gen:
 
 
 def matrix(g, rows, cols):
+    if g.r.random() < 0.2:  # one row repeated: a row stride of 0
+        return np.broadcast_to(np.array([g.cell() for _ in range(cols)]), (rows, cols))
     return np.array([[g.cell() for _ in range(cols)] for _ in range(rows)]).reshape(rows, cols)
 
 
 def matrices(m):
-    """The same logical matrix in several memory layouts."""
+    # The same logical matrix in several memory layouts.
     rows, cols = m.shape
     big = np.full((2 * rows + 1, 3 * cols + 1), 7.0)
     big[1::2, ::3][:rows, :cols] = m
@@ -239,51 +241,17 @@ def test_comparison_matches_the_model(seed):
             assert outcome(comparison, doc, layout, rows, colors, opacities) == expected, doc
 
 
-def test_exact_outputs():
-    assert bar('{"xAxis":{"data":["00:00","12:00"]},"series":[{"type":"bar"}]}', np.array([37.5, 0.125]), [3, -5], ["#34", "#c8"]) == (
-        '{"xAxis":{"data":["00:00","12:00"]},"series":[{"type":"bar","data":[{"value":37.5,"itemStyle":{"color":"#34"},'
-        '"count":3},{"value":0.13,"itemStyle":{"color":"#c8"},"count":-5}]}]}')
-    assert heatmap('{"series": [{"type": "heatmap"}], "visualMap": {"min": 0}}', np.array([[1.0, np.nan], [2.5, 4.125]]), True) == (
-        '{"series":[{"type":"heatmap","data":[[0,0,1.0],[0,1,2.5],[1,1,4.13]]}],"visualMap":{"min":0,"max":4.125}}')
-
-
-@pytest.mark.parametrize("cols", [1, 5, 7, 8, 13])
-def test_matrices_with_a_row_stride_of_zero(cols):
-    row = np.linspace(-3.0, 120.0, cols)
-    row[cols // 2] = np.nan
-    broadcast = np.broadcast_to(row, (3, cols))
-    contiguous = np.ascontiguousarray(broadcast)
-    assert broadcast.strides[0] == 0 and heatmap('{"series":[{}]}', broadcast, True) == heatmap('{"series":[{}]}', contiguous, True)
-    args = ([[1] * cols] * 3, ["c"] * cols, [1.0, 0.5, 0.25])
-    assert comparison('{"series":[{},{},{}]}', broadcast, *args) == comparison('{"series":[{},{},{}]}', contiguous, *args)
-
-
 READERS = [lambda text: bar(text, np.ones(1), [1], ["c"]), lambda text: heatmap(text, np.ones((1, 1)), True),
            lambda text: comparison(text, np.ones((1, 1)), [[1]], ["c"], [1.0]), lambda text: _core.render_option_svg(text, 640, 480)]
 
 
+# Each reader's refusal of a text it cannot decode, with the reader's message and
+# position (all of them are checked in the C++ tests); the escapes are at the
+# edges of what the C++ tests try: the first trailing surrogate, a letter past F.
 @pytest.mark.parametrize("text, message", [
-    ("", "EOF while parsing a value at line 1 column 0"), (" \n ", "EOF while parsing a value at line 2 column 1"),
-    ('{"series":[{}]', "EOF while parsing an object at line 1 column 14"),
-    ('{"series":[{}', "EOF while parsing a list at line 1 column 13"),
-    ('{"series":[1,2', "EOF while parsing a list at line 1 column 14"),
-    ('{"series":"ab', "EOF while parsing a string at line 1 column 13"),
-    ('{"series":nul', "EOF while parsing a value at line 1 column 13"), ('{"series":[],}', "trailing comma at line 1 column 14"),
-    ('{"series":[1,]}', "trailing comma at line 1 column 14"), ('{"series":[]} {}', "trailing characters at line 1 column 15"),
-    ('{"series":[]}\n]', "trailing characters at line 2 column 1"), ('{"series" []}', "expected `:` at line 1 column 11"),
-    ('{"series":[1 2]}', "expected `,` or `]` at line 1 column 14"),
-    ('{"series":[] "a":1}', "expected `,` or `}` at line 1 column 14"), ('{"series":tru}', "expected ident at line 1 column 14"),
-    ('{"series":[NaN]}', "expected value at line 1 column 12"),
-    ('{"series":[],\n\n  +1}', "key must be a string at line 3 column 3"),
-    ('{"series":[01]}', "invalid number at line 1 column 13"), ('{"series":[1.]}', "invalid number at line 1 column 14"),
-    ('{"series":[1e309]}', "number out of range at line 1 column 16"),
-    ('{"series":["\\x"]}', "invalid escape at line 1 column 14"),
-    ('{"series":["\\u12G4"]}', "invalid escape at line 1 column 18"),
-    ('{"series":["a\tb"]}', "control character (\\u0000-\\u001F) found while parsing a string at line 1 column 14"),
-    ('{"series":["a\nb"]}', "control character (\\u0000-\\u001F) found while parsing a string at line 2 column 0"),
+    ("", "EOF while parsing a value at line 1 column 0"), ('{"series":[],\n\n  +1}', "key must be a string at line 3 column 3"),
+    ('{"series":"ab', "EOF while parsing a string at line 1 column 13"), ('{"series":["\\u12G4"]}', "invalid escape at line 1 column 18"),
     ('{"series":["\\udc00"]}', "lone leading surrogate in hex escape at line 1 column 18"),
-    ('{"series":["\\ud800x"]}', "unexpected end of hex escape at line 1 column 19"),
-    ('{"series":["\\ud800\\u0041"]}', "lone leading surrogate in hex escape at line 1 column 24"),
     ('{"series":' + "[" * 127 + "]" * 127 + "}", "recursion limit exceeded at line 1 column 137"),
 ])
 @pytest.mark.parametrize("reader", range(len(READERS)))

@@ -1,4 +1,4 @@
-"""Names, signatures, binding and conversion of arguments against models of their wording; loading NumPy."""
+# Names, signatures, binding and conversion of arguments against models of their wording; loading NumPy.
 import inspect
 import itertools
 import random
@@ -30,8 +30,8 @@ F = {
 DEFAULTS = {"cdf_cutoff": "1.0", "update_visual_max": "False"}
 
 
-class Odd:
-    """Of no type any parameter accepts."""
+class Odd:  # of no type any parameter accepts
+    pass
 
 
 def test_names_and_signatures():
@@ -44,7 +44,7 @@ def test_names_and_signatures():
 
 
 def binding_error(short, n_positional, keywords):
-    """The interpreter's wording for a call that does not fit the signature, or None."""
+    # The interpreter's wording for a call that does not fit the signature, or None.
     name, params, required = F[short][:3]
     shown = name + "()"
     if n_positional > len(params):
@@ -77,7 +77,7 @@ def test_binding_against_the_model(short):
 
 
 def refusal(kind, bad):
-    """The conversion's message for a wrong-typed object (or None) of each kind; None when it is accepted."""
+    # The conversion's message for a wrong-typed object (or None) of each kind; None when it is accepted.
     t = "NoneType" if bad is None else type(bad).__qualname__
     other = lambda target: (f"'None' is not an instance of '{target}'" if bad is None  # noqa: E731
                             else f"'{t}' object is not an instance of '{target}'")
@@ -139,7 +139,7 @@ def test_values_refused_for_their_value(short, changes, exc, message):
 
 
 class Raises(UserList):
-    """Raises its one item when converted to an integer or iterated over."""
+    # Raises its one item when converted to an integer or iterated over.
 
     def __index__(self):
         raise self.data[0]
@@ -189,11 +189,9 @@ SCRIPTS = [
     "import sys, tessel_vis._core\nassert 'numpy' not in sys.modules",
     # An array interface that is not a capsule is an internal failure, and is not kept.
     """
+import sys
 import numpy as np
-try:
-    import numpy._core._multiarray_umath as umath
-except ModuleNotFoundError:
-    import numpy.core._multiarray_umath as umath
+umath = sys.modules.get("numpy._core._multiarray_umath") or sys.modules["numpy.core._multiarray_umath"]  # NumPy 2 or 1
 api, umath._ARRAY_API = umath._ARRAY_API, "not a capsule"
 from tessel_vis import _core
 try:

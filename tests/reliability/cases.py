@@ -10,8 +10,7 @@ import numpy as np
 
 from tessel_vis import _core
 
-MISSING = object()  # leaves the argument out
-EXTRA = "+"  # an argument given after all the others, by position
+MISSING, EXTRA = object(), "+"  # leaves the argument out; an argument given after all the others, by position
 
 
 def frozen(a):
@@ -21,7 +20,7 @@ def frozen(a):
 
 
 class Raises(UserList):
-    """Every conversion of it fails, and so does its iteration after the first item."""
+    # Every conversion of it fails, and so does its iteration after the first item.
 
     def __float__(self):
         raise ZeroDivisionError("no float")
@@ -40,28 +39,27 @@ class Text(str):
 
 
 SAMPLE = frozen(np.round(np.random.default_rng(7).normal(size=2000), 2))  # ties and both signs
-M23 = frozen([[10.0, 20.5, np.nan], [0.125, np.inf, -np.inf]])
-LONE = "\ud800"
+M23, LONE = frozen([[10.0, 20.5, np.nan], [0.125, np.inf, -np.inf]]), "\ud800"
 TEXTS = ("Title", "x", "km", "Distance (km)", "#ffffff", "#333333", "#dddddd", "sans-serif", "serif", "monospace")
 TEXT_NAMES = ("title", "x_name", "x_unit", "x_label", "bg", "axis_color", "grid_color", "font_sans", "font_serif", "font_mono")
 SERIES = [("A", _core.compute_ecdf(SAMPLE), "#1f77b4", None),
           ('B "q" é', [[0.0, 0.0], (1.0, float("nan")), [float("inf")], [], np.array([2.0, 1.0])], "#ff7f0e", [6, 4]),
           ("ints", [[1, True], [np.float64(0.5), 2.5]], "#2ca02c", [0, 0]), ("empty dash", [], "#d62728", [])]
-
+ABC = ["#a", "#b", "#c"]
 GOOD = {
     "compute_ecdf": {"values": SAMPLE, "cdf_cutoff": 1.0},
     "build_ecdf_option_json": {"series": SERIES, **dict(zip(TEXT_NAMES, TEXTS))},
     "finalize_activity_bar_option_json": {"option_json": '{"series": [{"type": "bar", "z": 2}, {}]}',
-                                          "percentages": frozen([12.345, 2.675, np.nan]), "counts": (1, -2, 3), "colors": ["#a", "#b", "#c"]},
+                                          "percentages": frozen([12.345, 2.675, np.nan]), "counts": (1, -2, 3), "colors": ABC},
     "finalize_activity_comparison_option_json": {"option_json": '{"series": [{"type": "bar", "name": "A"}, null]}', "percentages": M23,
-                                                 "counts": ((1, None, 3), [4, 5, None]), "colors": ["#a", "#b", "#c"], "opacities": (0.3, np.nan)},
+                                                 "counts": ((1, None, 3), [4, 5, None]), "colors": ABC, "opacities": (0.3, np.nan)},
     "finalize_activity_heatmap_option_json": {"option_json": '{"visualMap": {"min": 0}, "series": [{"type": "heatmap"}]}',
                                               "matrix": M23, "update_visual_max": True},
     "activity_time_bin_labels": {"n_bins": 96},
     "render_option_svg": {"option_json": json.dumps({"title": {"text": "a & <b>"}, "series": [{"data": [[0, 0], [10, 5], [3]]}]}),
                           "width": 640, "height": 480},
 }
-# Other calls that give a result.
+# Other calls that give a result, the last ones with huge and non-finite numbers.
 ALSO_GOOD = [
     ("compute_ecdf", {"values": frozen([3.0, -0.0, 0.0, 2.0]), "cdf_cutoff": True}),
     ("compute_ecdf", {"values": frozen(np.arange(5000.0) % 9), "cdf_cutoff": np.float64(0.5)}),
@@ -78,7 +76,6 @@ ALSO_GOOD = [
     ("render_option_svg", {"option_json": '{"series": [{"type": "scatter", "data": [[1, 2], [-3, 4.5]]}]}', "width": 20}),
     ("render_option_svg", {"option_json": '{"xAxis": {"data": [1, 2]}, "series": [{"type": "bar", "data": [1, {"value": 2}]}]}'}),
     ("render_option_svg", {"option_json": '{"series": [{"type": "heatmap", "data": [[3, 2, 4]]}]}', "width": 2**32 - 1, "height": 0}),
-    # Huge and non-finite numbers.
     ("compute_ecdf", {"values": frozen(np.full(100_000, 1e308)), "cdf_cutoff": 5e-324}),
     ("build_ecdf_option_json", {"series": [("A", [[np.nan, -np.inf, 1e308, 5e-324]] * 5000, "#1", [2**32 - 1] * 100)]}),
     ("finalize_activity_bar_option_json", {"percentages": frozen([np.nan, np.inf, 1e308]), "counts": [-(2**63), 2**63 - 1, 0]}),
@@ -114,8 +111,7 @@ BAD = {
     "activity_time_bin_labels": {"n_bins": [7, -5, 2**64, 2.0, Raises()], "bins": [24]},
     "render_option_svg": {
         "option_json": [b"{}", '{"title": "' + LONE + '"}', "[1 2]", '{"series":[{"data":[[1e309,1]]}]}',
-                        '{"_meta": {"chartType": "stvd_comparison"}}', "[]",
-                        '{"series": [{"type": "line"}, {"type": "custom"}]}'],
+                        '{"_meta": {"chartType": "stvd_comparison"}}', "[]", '{"series": [{"type": "line"}, {"type": "custom"}]}'],
         "width": [MISSING, -1, 2.0], "height": [2**32]},
 }
 
@@ -129,17 +125,19 @@ def make_call(function, changes):
 
 
 # (name, call, whether it gives a result)
-CASES = [(f"{f} ok", make_call(f, {}), True) for f in GOOD]
-CASES += [(f"{f} ok {i}", make_call(f, changes), True) for i, (f, changes) in enumerate(ALSO_GOOD)]
-CASES += [(f"{f} {p} {i}", make_call(f, {p: v}), False) for f, bad in BAD.items() for p, values in bad.items()
-          for i, v in enumerate(values)]
+CASES = ([(f"{f} ok", make_call(f, {}), True) for f in GOOD] +
+         [(f"{f} ok {i}", make_call(f, changes), True) for i, (f, changes) in enumerate(ALSO_GOOD)] +
+         [(f"{f} {p} {i}", make_call(f, {p: v}), False) for f, bad in BAD.items() for p, values in bad.items()
+          for i, v in enumerate(values)])
 # Calls that run NumPy's own code (a dtype comparison), whose references a
 # debug interpreter does not count: NumPy is built for the release one.
 NUMPY_CODE = {"compute_ecdf values 3", "finalize_activity_bar_option_json percentages 1"}
+# The functions that read an option document.
+READERS = [f for f, good in GOOD.items() if "option_json" in good]
 
 
 def run(call):
-    """("ok", result) or (exception type, message)."""
+    # ("ok", result) or (exception type, message).
     try:
         return ("ok", call())
     except BaseException as e:  # noqa: BLE001 - the internal failure derives from BaseException

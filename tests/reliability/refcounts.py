@@ -6,31 +6,25 @@ import sys
 ROUNDS, CALLS = 3, 100
 
 
-def quietly(call):
-    try:
-        call()
-    except BaseException:  # noqa: BLE001 - the internal failure derives from BaseException
-        pass
-
-
 def measure(call):
-    # After a warm-up that fills the interpreter's own caches.
-    for _ in range(10):
-        quietly(call)
+    # [reference growth per round], [block growth per round], after a first round that fills the interpreter's caches.
     refs, blocks = [], []
-    for _ in range(ROUNDS):
+    for _ in range(ROUNDS + 1):
         gc.collect()
         r, b = sys.gettotalrefcount(), sys.getallocatedblocks()
         for _ in range(CALLS):
-            quietly(call)
+            try:
+                call()
+            except BaseException:  # noqa: BLE001 - the internal failure derives from BaseException
+                pass
         gc.collect()
         refs.append(sys.gettotalrefcount() - r)
         blocks.append(sys.getallocatedblocks() - b)
-    return refs, blocks
+    return refs[1:], blocks[1:]
 
 
 def growth(call):
-    """Per round: (reference growth, block growth) of CALLS calls, less the cost of measuring."""
+    # Per round: (reference growth, block growth) of CALLS calls, less the cost of measuring.
     base, got = measure(lambda: None), measure(call)
     return [[a - b for a, b in zip(g, z)] for g, z in zip(got, base)]
 
