@@ -50,18 +50,16 @@ non_root_told_once() {
 }
 
 wheel_installs() {  # the printed wheel, installed as the README says, with the metadata an index shows
-    local wheel readme
+    local wheel
     wheel=$REPO/$("$DEV" wheel 2>&1 | tee /dev/stderr | sed -n 's/^\[dev\] wheel: \([^ ]*\) .*/\1/p')
-    readme=$(sed -n 's/^    python3\.14 -m pip install \(dist\/[^ ]*\.whl\)$/\1/p' "$REPO/README.md")
-    [[ $wheel == $REPO/$readme ]]
+    [[ $wheel == $REPO/$(sed -n 's/^    python3\.14 -m pip install \(dist\/[^ ]*\.whl\)$/\1/p' "$REPO/README.md") ]]
     cd "$WORK"
     "$DEV" exec python3.14 -m venv --system-site-packages venv
     "$DEV" exec venv/bin/python -m pip install -q --no-deps --no-index "$wheel"
     "$DEV" exec env -u PYTHONPATH venv/bin/python - "$REPO" <<'EOF_PY'
 import importlib.metadata, sys, tomllib
 import tessel_vis, tessel_vis._core as core
-dist = importlib.metadata.distribution("tessel_vis")
-meta = dist.metadata
+meta = (dist := importlib.metadata.distribution("tessel_vis")).metadata
 assert core.__file__.startswith(sys.prefix) and core.activity_time_bin_labels(2) == ["00:00", "12:00"]
 assert tessel_vis.__version__ == dist.version and "version" in tomllib.load(open(f"{sys.argv[1]}/pyproject.toml", "rb"))["project"]["dynamic"]
 assert f"\n## {dist.version}\n" in open(f"{sys.argv[1]}/CHANGELOG.md").read()

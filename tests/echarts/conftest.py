@@ -1,24 +1,23 @@
-"""Fixtures of the ECharts suite: the demo's output, the pinned ECharts from
-npm (kept in a cache outside the repository, see tools/echarts/fetch.py), and
-option documents rendered with it under Node.js (render_options.js)."""
+# Fixtures of the ECharts suite: the demo's output, the pinned ECharts from
+# npm (kept in a cache outside the repository, see tools/echarts/fetch.py), and
+# option documents rendered with it under Node.js (render_options.js).
 from __future__ import annotations
 
 import contextlib
-import importlib.util
 import io
 import json
 import os
+import runpy
 import shutil
 import subprocess
+import types
 from pathlib import Path
 
 import pytest
 
 from tessel_vis import demo
 
-_spec = importlib.util.spec_from_file_location("fetch", Path(__file__).parents[2] / "tools/echarts/fetch.py")
-fetch = importlib.util.module_from_spec(_spec)  # type: ignore[arg-type]
-_spec.loader.exec_module(fetch)  # type: ignore[union-attr]
+fetch = types.SimpleNamespace(**runpy.run_path(str(Path(__file__).parents[2] / "tools/echarts/fetch.py")))
 
 
 def run_demo(out: Path, *extra: str) -> list[str]:
@@ -30,30 +29,27 @@ def run_demo(out: Path, *extra: str) -> list[str]:
 
 @pytest.fixture(scope="session")
 def gallery(tmp_path_factory: pytest.TempPathFactory) -> tuple[Path, list[str]]:
-    """The demo's output folder, written without ECharts, and what the demo printed."""
+    # The demo's output folder, written without ECharts, and what the demo printed.
     out = tmp_path_factory.mktemp("gallery")
     return out, run_demo(out)
 
 
 @pytest.fixture(scope="session")
 def echarts_modules() -> Path:
-    """The node_modules directory of the pinned echarts, installed on first use."""
+    # The node_modules directory of the pinned echarts, installed on first use.
     if shutil.which("node") is None:
-        pytest.skip("Node.js ('node') is not on PATH, so ECharts cannot run: ./dev test installs the "
-                    "Debian package nodejs into its toolchain; elsewhere install Node.js")
+        pytest.skip("Node.js ('node') is not on PATH, so ECharts cannot run (./dev test adds it to its toolchain)")
     try:
         return fetch.ensure_installed()
     except fetch.EchartsUnavailable as e:
         if shutil.which("npm") is None:
-            pytest.skip(f"echarts {fetch.pinned_version()} is not in the cache {fetch.cache_root()} and npm is "
-                        "not on PATH to fetch it: ./dev test and ./dev demo fetch it first (tools/echarts/fetch.py)")
-        pytest.fail(f"cannot install the pinned echarts ({e}); ./dev test and ./dev demo fetch it with the "
-                    "host's npm, which is set up for this machine's network")
+            pytest.skip(f"echarts {fetch.pinned_version()} is not in {fetch.cache_root()} and npm is not on PATH")
+        pytest.fail(f"cannot install the pinned echarts ({e}); ./dev test fetches it with the host's npm first")
 
 
 @pytest.fixture(scope="session")
 def echarts(echarts_modules: Path):
-    """Renders {name: option JSON text} with ECharts; returns its report per name."""
+    # Renders {name: option JSON text} with ECharts; returns its report per name.
     def render(documents: dict[str, str]) -> dict[str, dict]:
         request = json.dumps({"width": demo.WIDTH, "height": demo.HEIGHT, "documents": documents})
         run = subprocess.run(["node", str(Path(__file__).with_name("render_options.js"))], input=request, text=True,
@@ -67,7 +63,7 @@ def echarts(echarts_modules: Path):
 
 @pytest.fixture(scope="session")
 def page(tmp_path_factory: pytest.TempPathFactory, echarts_modules: Path) -> Path:
-    """The demo's page with the pinned ECharts beside it."""
+    # The demo's page with the pinned ECharts beside it.
     out = tmp_path_factory.mktemp("page")
     run_demo(out, "--echarts-js", str(fetch.echarts_js(echarts_modules)))
     return out / "index.html"

@@ -1,7 +1,7 @@
-"""The demo's page in a real browser, 1,400 pixels wide: headless Chromium
-loads index.html with the pinned ECharts beside it, every chart is drawn with
-a clean console, the page's words agree with what is drawn, and a screenshot
-is taken."""
+# The demo's page in a real browser, 1,400 pixels wide: headless Chromium
+# loads index.html with the pinned ECharts beside it, every chart is drawn with
+# a clean console, the page's words agree with what is drawn, and a screenshot
+# is taken.
 from __future__ import annotations
 
 import html
@@ -27,13 +27,10 @@ var seen = {};
 document.querySelectorAll('section').forEach(function (s) {
   var f = Array.prototype.map.call(s.querySelectorAll('figure'), function (e) { return e.getBoundingClientRect(); });
   seen[s.id] = {sideBySide: f[1].left >= f[0].right && f[1].top === f[0].top, width: f[0].width,
-                liveDashes: s.querySelectorAll('.live path[stroke-dasharray]').length,
-                text: s.innerText};
+                liveDashes: s.querySelectorAll('.live path[stroke-dasharray]').length, text: s.innerText};
 });
-var pre = document.createElement('pre');
-pre.id = 'seen';
-pre.textContent = JSON.stringify(seen);
-document.body.appendChild(pre);
+var pre = document.body.appendChild(document.createElement('pre'));
+pre.id = 'seen', pre.textContent = JSON.stringify(seen);
 </script></body>"""
 
 
@@ -41,13 +38,12 @@ document.body.appendChild(pre);
 def chromium() -> str:
     found = shutil.which("chromium")
     if found is None:
-        pytest.skip("Chromium ('chromium') is not on PATH: ./dev test installs the Debian package chromium "
-                    "into its toolchain; elsewhere install it to run the browser check")
+        pytest.skip("Chromium ('chromium') is not on PATH (./dev test adds it to its toolchain)")
     return found
 
 
 def run_chromium(chromium: str, profile: Path, *args: str) -> tuple[str, list[str]]:
-    """What Chromium printed, and the page's console lines (which it logs as ":CONSOLE")."""
+    # What Chromium printed, and the page's console lines (which it logs as ":CONSOLE").
     run = subprocess.run([chromium, *CHROMIUM_FLAGS, f"--user-data-dir={profile}",
                           f"--window-size={WINDOW[0]},{WINDOW[1]}", *args], capture_output=True, text=True, timeout=180)
     assert run.returncode == 0, run.stderr[-3000:]
@@ -70,9 +66,8 @@ def test_page_draws_every_chart_as_its_words_say_and_a_screenshot_is_taken(chrom
     # The live chart has the dashes its text promises; the fallback's caption says it has none, and it has none.
     assert "line dash" in seen["ecdf"]["text"] and seen["ecdf"]["liveDashes"] >= dashed
     assert "without dashes" in seen["ecdf"]["text"] and "stroke-dasharray" not in page.with_name("ecdf.svg").read_text()
-    shot = tmp_path / "page.png"
-    _, console = run_chromium(chromium, tmp_path / "shot", f"--screenshot={shot}", page.as_uri())
-    png = shot.read_bytes()
+    _, console = run_chromium(chromium, tmp_path / "shot", f"--screenshot={tmp_path / 'page.png'}", page.as_uri())
+    png = (tmp_path / "page.png").read_bytes()
     assert console == [] and png[:8] == b"\x89PNG\r\n\x1a\n" and len(png) > 50_000  # not a blank page
     assert (int.from_bytes(png[16:20], "big"), int.from_bytes(png[20:24], "big")) == WINDOW
 

@@ -1,5 +1,5 @@
-"""The demo's gallery: the files it writes, what it says, and whether its
-charts account for the sample log they were made from."""
+# The demo's gallery: the files it writes, what it says, and whether its
+# charts account for the sample log they were made from.
 from __future__ import annotations
 
 import csv

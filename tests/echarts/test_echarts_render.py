@@ -1,11 +1,10 @@
-"""Option documents in real ECharts.
-
-Every document the demo writes, and a few made here straight from the
-module's functions, is rendered with ECharts' server-side SVG renderer under
-Node.js. A document passes when ECharts prints nothing (no error, no warning),
-throws nothing, draws its title, and reads back exactly the data items that
-the document holds: every item of every series, with its value.
-"""
+# Option documents in real ECharts.
+#
+# Every document the demo writes, and a few made here straight from the
+# module's functions, is rendered with ECharts' server-side SVG renderer under
+# Node.js. A document passes when ECharts prints nothing (no error, no warning),
+# throws nothing, draws its title, and reads back exactly the data items that
+# the document holds: every item of every series, with its value.
 from __future__ import annotations
 
 import html
@@ -49,18 +48,13 @@ NAMES = [c.name for c in demo.CHARTS] + list(module_documents())
 
 @pytest.fixture(scope="module")
 def rendered(gallery, echarts) -> dict[str, tuple[str, dict]]:
-    texts = {c.name: (gallery[0] / f"{c.name}.json").read_text(encoding="utf-8") for c in demo.CHARTS}
-    texts.update(module_documents())
-    reports = echarts(texts)
-    return {name: (texts[name], reports[name]) for name in texts}
+    texts = {c.name: (gallery[0] / f"{c.name}.json").read_text(encoding="utf-8") for c in demo.CHARTS} | module_documents()
+    return {name: (texts[name], report) for name, report in echarts(texts).items()}
 
 
-def item_value(kind: str, item):
-    if kind == "line":
-        return item[1]
-    if kind == "heatmap":
-        return item[2]
-    return item["value"] if isinstance(item, dict) else item
+def item_value(item):
+    # The value of a line item [x, y], a heatmap item [column, row, value] or a bar item.
+    return item[-1] if isinstance(item, list) else item["value"] if isinstance(item, dict) else item
 
 
 @pytest.mark.parametrize("name", NAMES)
@@ -71,7 +65,7 @@ def test_document_renders_cleanly(name, rendered):
     series = document.get("series", [])
     assert [(s["type"], s["name"]) for s in report["series"]] == [(s["type"], s.get("name")) for s in series]
     for mine, theirs in zip(series, report["series"]):
-        assert theirs["values"] == [item_value(mine["type"], i) for i in mine.get("data", [])], mine.get("name")
+        assert theirs["values"] == [item_value(i) for i in mine.get("data", [])], mine.get("name")
     if "visualMap" in document:
         assert [v["max"] for v in report["visualMap"]] == [document["visualMap"]["max"]]
     texts = [html.unescape(t) for t in re.findall(r"<text[^>]*>([^<]*)</text>", report["svg"])]
@@ -93,7 +87,7 @@ def test_runner_reports_what_echarts_objects_to(echarts, option, complaint):
 
 
 def legend_strokes(svg: str) -> dict[int, set[str]]:
-    """{series index: the strokes of its legend icon}: the paths drawn where its legend item is."""
+    # {series index: the strokes of its legend icon}: the paths drawn where its legend item is.
     drawn = re.findall(r'<path [^>]*transform="([^"]+)"[^>]*stroke="([^"]+)" stroke-width="(?!0")', svg)
     items = re.findall(r'<path [^>]*transform="([^"]+)"[^>]*ecmeta_series_index="(\d+)"[^>]*ecmeta_ssr_type="legend"', svg)
     return {int(i): {stroke for at, stroke in drawn if at == place} for place, i in items}

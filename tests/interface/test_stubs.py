@@ -1,6 +1,6 @@
-"""The type stubs of tessel_vis._core against the built module (mypy's
-stubtest), in use (mypy --strict on typing_cases.py and the demo) and in
-what they tell a reader (the docstrings)."""
+# The type stubs of tessel_vis._core against the built module (mypy's
+# stubtest), in use (mypy --strict on typing_cases.py and the demo) and in
+# what they tell a reader (the docstrings).
 from __future__ import annotations
 
 import ast
@@ -23,8 +23,7 @@ CASES = Path(__file__).with_name("typing_cases.py")
 try:
     import mypy.stubtest  # noqa: F401
 except ImportError:
-    pytest.skip("mypy is not installed for this interpreter (Debian package python3-mypy; ./dev test "
-                "installs it into its toolchain)", allow_module_level=True)
+    pytest.skip("mypy is not installed here (./dev test adds python3-mypy to its toolchain)", allow_module_level=True)
 
 
 @pytest.mark.parametrize("tool, args", [

@@ -1,7 +1,7 @@
-"""Calls of tessel_vis._core for mypy --strict: the module-level calls are
-valid and must type-check; each call in REJECTED is refused by the module and
-must be reported by mypy, which --strict (unused "type: ignore") holds to.
-The test runs this file as well, so that both halves hold at run time too."""
+# Calls of tessel_vis._core for mypy --strict: the module-level calls are
+# valid and must type-check; each call in REJECTED is refused by the module and
+# must be reported by mypy, which --strict (unused "type: ignore") holds to.
+# The test runs this file as well, so that both halves hold at run time too.
 from collections.abc import Callable
 
 import numpy as np
