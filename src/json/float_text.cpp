@@ -422,18 +422,9 @@ char* write_float_form(ShortestDecimal d, char* out) noexcept {
 char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* out) noexcept {
     *out = '-';
     out += negative;
-    // A few fraction digits of a number from 1e-4 to below 1e11, the
-    // finalizers' hundredths and most numbers of a document, need no search
-    // for the lead (and each width its own constant divisors).
-    if (digits < pow10_u64[15]) {
-        switch (exponent) {
-            case -1: return TextWriter::fraction_text<1>(digits, out);
-            case -2: return TextWriter::fraction_text<2>(digits, out);
-            case -3: return TextWriter::fraction_text<3>(digits, out);
-            case -4: return TextWriter::fraction_text<4>(digits, out);
-            default: break;
-        }
-    }
+    // Ten-thousandths below 10^11, most numbers of a document, in their
+    // plain form without the search for the lead.
+    if (exponent == -4 && digits < pow10_u64[15]) return TextWriter::fraction_text<4>(digits, out);
     return write_float_form({digits, exponent, decimal_length(digits)}, out);
 }
 

@@ -151,21 +151,20 @@ public:
 #endif
     }
 
-    // digits / 10^width, for digits below 10^15, in the float form: the
-    // whole part, the point and the fraction digits without their trailing
-    // zeros (one stays); its shortest digits when the caller knows them to be
-    // those digits. spell_json_float's form for these, inline for callers
-    // with a constant width.
+    // digits / 10^width (hundredths or ten-thousandths, digits below 10^15)
+    // in the float form: the whole part, the point and the fraction digits
+    // without their trailing zeros (one stays). The plain part of
+    // spell_json_float, inline for the finalizers' hundredths; right when
+    // those are the shortest digits of the double meant.
     template <unsigned width>
-        requires(width >= 1 && width <= 4)
+        requires(width == 2 || width == 4)
     static char* fraction_text(std::uint64_t digits, char* p) noexcept {
-        constexpr std::uint32_t scale = width == 1 ? 10 : width == 2 ? 100 : width == 3 ? 1000 : 10000;
+        constexpr std::uint32_t scale = width == 2 ? 100 : 10000;
         const auto fraction = static_cast<std::uint32_t>(digits % scale);
         p = unsigned_text(digits / scale, p);
         *p = '.';
-        // The fraction digits in pairs from the end, a single one first when the width is odd.
-        if constexpr (width % 2 == 1) p[1] = static_cast<char>('0' + fraction / (scale / 10));
-        if constexpr (width >= 2) std::memcpy(p + width - 1, &detail::kDigitPairs[2 * (fraction % 100)], 2);
+        // The fraction digits in pairs.
+        std::memcpy(p + width - 1, &detail::kDigitPairs[2 * (fraction % 100)], 2);
         if constexpr (width == 4) std::memcpy(p + 1, &detail::kDigitPairs[2 * (fraction / 100)], 2);
         unsigned kept = width;
         while (kept > 1 && p[kept] == '0') --kept;

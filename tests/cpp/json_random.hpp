@@ -1,15 +1,8 @@
 #pragma once
-// Random JSON for the reader, writer and document tests: number texts of
-// every form, strings built of the bytes that need escapes and of multi-byte
-// characters, and value trees of these.
+// Random number texts of every form for the reader's float tests.
 #include <cstdint>
-#include <iterator>
-#include <limits>
 #include <random>
 #include <string>
-#include <utility>
-
-#include "json/value.hpp"
 
 namespace json_test {
 
@@ -47,32 +40,6 @@ inline std::string random_number_text(std::mt19937_64& rng) {
         }
     }
     return text;
-}
-
-// Valid UTF-8 of up to 7 pieces, some of which must be escaped when written.
-inline std::string random_string(std::mt19937_64& rng) {
-    static const std::string pieces[] = {"a",
-                                         "Z",
-                                         " ",
-                                         "\"",
-                                         "\\",
-                                         "/",
-                                         "\n",
-                                         "\t",
-                                         "\x01",
-                                         "\x1f",
-                                         "\x7f",
-                                         std::string("\0", 1),
-                                         "\xc3\xa9",
-                                         "\xe2\x82\xac",
-                                         "\xf0\x9f\x98\x80",
-                                         "key",
-                                         "data",
-                                         "itemStyle"};
-    std::string s;
-    const int n = static_cast<int>(rng() % 8);
-    for (int i = 0; i < n; ++i) s += pieces[rng() % std::size(pieces)];
-    return s;
 }
 
 }  // namespace json_test
