@@ -3,3 +3,5 @@
 The compiled module ``tessel_vis._core`` holds the functions; importing this
 package imports nothing else (NumPy is loaded only when an array is passed).
 """
+
+__version__ = "0.1.0"

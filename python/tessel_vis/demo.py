@@ -17,8 +17,9 @@ with the functions of ``tessel_vis._core``:
 For each chart it writes the option JSON and the SVG fallback
 (``render_option_svg``, which refuses the comparison chart by design), a PNG
 of the SVG when ``rsvg-convert`` is on PATH, and an ``index.html`` that draws
-every chart live with ECharts next to its SVG fallback. The partial options
-given to the finalizers are written here, as the package's Python side does.
+every chart live with ECharts next to its SVG fallback (or, without ECharts,
+shows the fallbacks and says so). The partial options given to the
+finalizers are written here, as the package's Python side does.
 """
 from __future__ import annotations
 
@@ -287,23 +288,32 @@ class Chart:
     name: str       # file stem
     title: str      # heading on the page
     about: str      # one line on the page
+    live: str       # what only the live chart shows, said when ECharts is there
+    fallback: str   # the SVG fallback's caption: what it draws and leaves out
     build: Any      # ActivityLog -> option JSON text
     functions: str  # what the step prints
 
 
 CHARTS = (
     Chart("ecdf", "Trip distance per person",
-          f"ECDF of each person's trip distances, cut off at {ECDF_CUTOFF:.0%} of the trips; "
-          "line dashes tell the people apart in print.",
+          f"ECDF of each person's trip distances, cut off at {ECDF_CUTOFF:.0%} of the trips.",
+          "In the live chart each person has a line dash, in the legend too, which tells them apart "
+          "without colour.",
+          "SVG fallback: solid lines in the people's colours, without dashes, legend or axis labels",
           ecdf_chart, f"compute_ecdf x{len(PEOPLE)} (cutoff {ECDF_CUTOFF}), build_ecdf_option_json"),
     Chart("activity_bar", "When trips start",
           f"Share of all trips by start time, in {TIME_BINS} bins of the day, coloured by part of the day.",
+          "The live chart's tooltips give each hour's trips.",
+          "SVG fallback: the bars, without axis labels",
           bar_chart, "activity_time_bin_labels, finalize_activity_bar_option_json"),
     Chart("activity_heatmap", "Trips by weekday and hour",
           "Trips started in each hour of each weekday; the colour scale ends at the busiest hour.",
+          "The live chart shows the colour scale beside the cells.",
+          "SVG fallback: the cells, without day and hour labels or colour scale",
           heatmap_chart, "finalize_activity_heatmap_option_json (update_visual_max=True)"),
     Chart("activity_comparison", "What each person's trips are for",
           "Share of each person's trips by purpose; colour is the purpose, opacity the person.",
+          "", "SVG fallback",
           comparison_chart, "finalize_activity_comparison_option_json"),
 )
 
@@ -349,11 +359,18 @@ body { margin: 24px; background: #f1efe9; color: #26292e;
 h1 { font-family: 'DejaVu Serif', Georgia, serif; font-weight: 500; margin: 0 0 4px; }
 h2 { font-family: 'DejaVu Serif', Georgia, serif; font-weight: 500; margin: 32px 0 4px; }
 p { margin: 4px 0 12px; max-width: 70em; }
-.pair { display: flex; flex-wrap: wrap; gap: 16px; align-items: flex-start; }
+.pair { display: grid; grid-template-columns: minmax(0, 960px); gap: 16px; align-items: start; }
+/* Side by side from about 1,200 pixels, as the page's words say. */
+@media (min-width: 1200px) { .pair { grid-template-columns: repeat(2, minmax(0, 960px)); } }
 figure { margin: 0; }
 figcaption { font-size: 13px; margin: 0 0 4px; color: #5a5f66; }
-.live, .fallback img, .refused { width: 960px; height: 540px; background: #fbfaf6;
-                                 border: 1px solid #dedad0; }
+.live, .fallback img, .refused { display: block; width: 100%; height: auto; aspect-ratio: 16 / 9;
+                                 box-sizing: border-box; background: #fbfaf6; border: 1px solid #dedad0; }
+/* A live chart is laid out at the size of the SVG fallback and scaled with
+   it, so that both show the same design (a narrower layout would crowd the
+   title and the legend). */
+.live { position: relative; overflow: hidden; }
+.live .chart { position: absolute; left: 0; top: 0; transform-origin: 0 0; }
 .refused { display: flex; align-items: center; justify-content: center; text-align: center;
            box-sizing: border-box; padding: 48px; color: #5a5f66; }
 #status { font-family: 'DejaVu Sans Mono', Menlo, monospace; font-size: 13px; }
@@ -388,7 +405,7 @@ PAGE_SCRIPT = """
   }
   if (typeof echarts === 'undefined') {
     window.pageProblems.push('ECharts is not loaded: put echarts.js beside this page (./dev demo does) '
-                             + 'to see the live charts; the SVG fallbacks are shown on the right.');
+                             + 'to see the live charts; the SVG fallbacks are still shown.');
     report(0);
     return;
   }
@@ -401,15 +418,24 @@ PAGE_SCRIPT = """
         + p.value + ' % (' + count + ' trips)';
     }).join('<br>');
   }
-  var drawn = 0;
-  document.querySelectorAll('.live').forEach(function (el) {
+  var charts = [];
+  document.querySelectorAll('.live .chart').forEach(function (el) {
     var option = JSON.parse(document.getElementById(el.dataset.option).textContent);
     var type = option._meta && option._meta.chartType;
     if (type === 'activity_bar' || type === 'stvd_comparison') option.tooltip.formatter = withCount;
-    echarts.init(el, null, {renderer: 'svg'}).setOption(option);
-    drawn += 1;
+    var chart = echarts.init(el, null, {renderer: 'svg'});
+    chart.setOption(option);
+    charts.push(chart);
   });
-  report(drawn);
+  // Each chart is scaled to the width of its column, which follows the window.
+  function fit() {
+    document.querySelectorAll('.live .chart').forEach(function (el) {
+      el.style.transform = 'scale(' + el.parentNode.clientWidth / el.offsetWidth + ')';
+    });
+  }
+  fit();
+  window.addEventListener('resize', fit);
+  report(charts.length);
 })();
 """
 
@@ -419,47 +445,65 @@ def _embedded_json(text: str) -> str:
     return text.replace("</", "<\\/")
 
 
+FALLBACK_DRAWS = ("The fallback draws the background, the title, the two axis lines and the data, "
+                  "and leaves out legends, axis labels, tooltips, colour scales and line dashes.")
+
+
 def write_page(charts: list[ChartFiles], path: Path, log_summary: str, echarts_src: str | None) -> None:
+    live = echarts_src is not None
+    if live:
+        intro = ("Each chart is drawn live by ECharts from its option document (left) next to the static "
+                 "SVG fallback of <code>render_option_svg</code> (right); in a window narrower than about "
+                 "1,200 pixels the fallback stands below the live chart.")
+        status = '<p id="status">Loading ECharts&hellip;</p>'
+    else:
+        intro = ("ECharts was not found when this page was written, so no chart is drawn live here: each "
+                 "shows the static SVG fallback of <code>render_option_svg</code>. <code>./dev demo</code> "
+                 "fetches ECharts, and <code>--echarts-js FILE</code> puts one beside the page.")
+        status = '<p id="status" class="problem">ECharts was not found: SVG fallbacks only.</p>'
     parts = [
         "<!DOCTYPE html>",
         '<html lang="en"><head><meta charset="utf-8">',
+        '<meta name="viewport" content="width=device-width, initial-scale=1">',
         "<title>tessel_vis gallery</title>",
         f"<style>{PAGE_STYLE}</style>",
         f"<script>{HEAD_SCRIPT}</script>",
         "</head><body>",
         "<h1>tessel_vis gallery</h1>",
-        f"<p>{html.escape(log_summary)}. Each chart is drawn live by ECharts from its option "
-        "document (left) next to the static SVG fallback of <code>render_option_svg</code> (right).</p>",
-        '<p id="status">Loading ECharts&hellip;</p>',
+        f"<p>{html.escape(log_summary)}. {intro} {html.escape(FALLBACK_DRAWS)}</p>",
+        status,
     ]
     for files in charts:
         c = files.chart
+        about = f"{c.about} {c.live}" if live and c.live else c.about
         parts += [
             f'<section id="{c.name}">',
             f"<h2>{html.escape(c.title)}</h2>",
-            f"<p>{html.escape(c.about)} Option document: "
+            f"<p>{html.escape(about)} Option document: "
             f'<a href="{c.name}.json"><code>{c.name}.json</code></a>.</p>',
             '<div class="pair">',
-            f'<figure><figcaption>ECharts, live</figcaption><div class="live" id="chart-{c.name}" '
-            f'data-option="option-{c.name}"></div></figure>',
         ]
+        if live:
+            parts.append(f'<figure><figcaption>ECharts, live</figcaption><div class="live"><div class="chart" '
+                         f'id="chart-{c.name}" data-option="option-{c.name}" '
+                         f'style="width: {WIDTH}px; height: {HEIGHT}px"></div></div></figure>')
         if files.svg is not None:
-            parts.append(f'<figure class="fallback"><figcaption>SVG fallback</figcaption>'
+            parts.append(f'<figure class="fallback"><figcaption>{html.escape(c.fallback)}</figcaption>'
                          f'<img src="{files.svg.name}" width="{WIDTH}" height="{HEIGHT}" '
                          f'alt="{html.escape(c.title)}, static picture"></figure>')
         else:
             parts.append(f'<figure><figcaption>SVG fallback</figcaption><div class="refused">'
                          f"<p>No SVG fallback for this chart, by design: "
                          f"<code>render_option_svg</code> says &ldquo;{html.escape(files.refusal or '')}"
-                         f"&rdquo;. It needs a browser.</p></div></figure>")
-        parts += [
-            "</div>",
-            f'<script type="application/json" id="option-{c.name}">{_embedded_json(files.option_json)}</script>',
-            "</section>",
-        ]
-    if echarts_src is not None:
-        parts.append(f'<script src="{html.escape(echarts_src)}"></script>')
-    parts += [f"<script>{PAGE_SCRIPT}</script>", "</body></html>", ""]
+                         f"&rdquo;. It needs a browser with ECharts.</p></div></figure>")
+        parts.append("</div>")
+        if live:
+            parts.append(f'<script type="application/json" id="option-{c.name}">'
+                         f"{_embedded_json(files.option_json)}</script>")
+        parts.append("</section>")
+    if live:
+        parts += [f'<script src="{html.escape(echarts_src or "")}"></script>', f"<script>{PAGE_SCRIPT}</script>"]
+    parts += ["</body></html>", ""]
     path.write_text("\n".join(parts), encoding="utf-8")
 
 
@@ -508,7 +552,10 @@ def main(argv: list[str] | None = None) -> int:
         say("no ECharts given (--echarts-js): the page shows the SVG fallbacks only")
     page = out / "index.html"
     write_page(written, page, summary, echarts_src)
-    say(f"page: every chart live with ECharts next to its SVG fallback -> {page}")
+    if echarts_src is None:
+        say(f"page: the SVG fallbacks, no live charts -> {page}")
+    else:
+        say(f"page: every chart live with ECharts next to its SVG fallback -> {page}")
     return 0
 
 

@@ -1,66 +1,42 @@
 // Renders option documents with ECharts' server-side SVG renderer and reports,
-// per document, what ECharts said and what it made of the data.
+// per document, what ECharts printed or threw and what it made of the data.
 //
-//   node render_options.js REQUEST.json
+//   node render_options.js < {"width": W, "height": H, "documents": {NAME: OPTION_JSON_TEXT}}
 //
-// REQUEST: {"width": W, "height": H, "svg_dir": DIR,
-//           "documents": [{"name": NAME, "path": OPTION_JSON_FILE}, ...]}
-// Prints one JSON object: {"echarts": VERSION, "results": [RESULT, ...]} with
-// RESULT = {"name", "messages": [{"level", "text"}], "error", "series": [...],
-//           "visualMap": [...], "svg": PATH}.
-// echarts is resolved through NODE_PATH (the pinned install in the cache).
+// Prints {"echarts": VERSION, "results": {NAME: {"messages", "error", "series",
+// "visualMap", "svg"}}}; a line series reports the colour of its tooltip marker.
+// echarts is resolved through NODE_PATH (the pinned install).
 'use strict';
 
-const fs = require('fs');
-const path = require('path');
-
-// Everything ECharts prints is captured per document; the dev build of
-// ECharts reports misuse through console.warn and console.error.
+// The development build of ECharts reports misuse on the console.
 let messages = [];
 for (const level of ['log', 'info', 'warn', 'error', 'debug', 'trace']) {
-  console[level] = (...args) => {
-    messages.push({level, text: args.map((a) => (a instanceof Error ? a.stack : String(a))).join(' ')});
-  };
+  console[level] = (...args) => messages.push(args.map(String).join(' '));
 }
-process.on('warning', (w) => messages.push({level: 'process-warning', text: String(w)}));
+process.on('warning', (w) => messages.push(String(w)));
 
 const echarts = require('echarts');
-
-function describe(chart) {
-  const model = chart.getModel();
-  const series = model.getSeries().map((s) => ({
-    type: s.subType,
-    name: s.name,
-    count: s.getData().count(),
-    values: s.getData().mapArray(s.getData().mapDimension(s.subType === 'heatmap' ? 'value' : 'y'),
-                                 (v) => (Number.isFinite(v) ? v : null)),
-  }));
-  const visualMap = model.findComponents({mainType: 'visualMap'}).map((v) => ({
-    min: v.option.min, max: v.option.max,
-  }));
-  return {series, visualMap};
-}
-
-function render(doc, request) {
+const request = JSON.parse(require('fs').readFileSync(0, 'utf8'));
+const results = {};
+for (const [name, text] of Object.entries(request.documents)) {
   messages = [];
-  const result = {name: doc.name, messages, error: null, series: [], visualMap: [], svg: null};
-  let chart = null;
+  const result = results[name] = {messages, error: null, series: [], visualMap: [], svg: ''};
+  const chart = echarts.init(null, null, {renderer: 'svg', ssr: true, width: request.width, height: request.height});
   try {
-    const option = JSON.parse(fs.readFileSync(doc.path, 'utf8'));
-    chart = echarts.init(null, null, {renderer: 'svg', ssr: true, width: request.width, height: request.height});
-    chart.setOption(option);
-    Object.assign(result, describe(chart));
-    const svg = chart.renderToSVGString();
-    result.svg = path.join(request.svg_dir, doc.name + '.echarts.svg');
-    fs.writeFileSync(result.svg, svg);
+    chart.setOption(JSON.parse(text));
+    const model = chart.getModel();
+    result.series = model.getSeries().map((s) => {
+      const data = s.getData();
+      const dimension = data.mapDimension(s.subType === 'heatmap' ? 'value' : 'y');
+      const values = data.mapArray(dimension, (v) => (Number.isFinite(v) ? v : null));
+      const marker = s.subType === 'line' && data.count() ? s.formatTooltip(0, true).blocks[0].markerColor : null;
+      return {type: s.subType, name: s.name, values, marker};
+    });
+    result.visualMap = model.findComponents({mainType: 'visualMap'}).map((v) => ({min: v.option.min, max: v.option.max}));
+    result.svg = chart.renderToSVGString();
   } catch (e) {
-    result.error = e && e.stack ? e.stack : String(e);
-  } finally {
-    if (chart) chart.dispose();
+    result.error = String((e && e.stack) || e);
   }
-  return result;
+  chart.dispose();
 }
-
-const request = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
-const results = request.documents.map((doc) => render(doc, request));
 process.stdout.write(JSON.stringify({echarts: echarts.version, results}));

@@ -1,5 +1,5 @@
-"""The README's examples, run as doctests against the built module, so the
-documented signatures, results and errors stay true."""
+# The README's examples, run as doctests against the built module, so the
+# documented signatures, results and errors stay true.
 from __future__ import annotations
 
 import doctest
@@ -17,11 +17,11 @@ README = Path(__file__).resolve().parents[2] / "README.md"
 
 
 def function_sections() -> dict[str, str]:
-    """The text of each "### `name(...`" section of the README's Functions part."""
+    # The text of each "### `name(...`" section of the README's Functions part.
     text = README.read_text(encoding="utf-8")
     functions = text.split("\n## Functions\n", 1)[1]
     sections = re.split(r"\n### `(\w+)\(", functions)
-    return dict(zip(sections[1::2], sections[2::2]))
+    return {name: text.split("\n### ", 1)[0] for name, text in zip(sections[1::2], sections[2::2])}
 
 
 def test_every_function_is_documented_with_its_signature():
