@@ -63,13 +63,6 @@ std::vector<double> to_float_list(PyObject* seq) {
     });
 }
 
-bool is_ascii(std::string_view text) noexcept {
-    // One pass without an early exit, so that it runs eight bytes at a time.
-    unsigned char any = 0;
-    for (const char c : text) any |= static_cast<unsigned char>(c);
-    return any < 0x80;
-}
-
 // Escapes in the document decode to any text, so the result itself is looked at.
 PyObject* text_result(const std::string& text) { return to_str(text, {}, is_ascii(text)).release(); }
 

@@ -83,10 +83,6 @@ chart::EcdfSeriesInput to_series_entry(PyObject* obj) {
     return entry;
 }
 
-bool is_ascii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // The document holds non-ASCII bytes only where the caller's texts do.
 bool all_ascii(const std::vector<chart::EcdfSeriesInput>& series, const chart::EcdfTexts& texts) {
     for (std::string_view text : {texts.title, texts.x_name, texts.x_unit, texts.x_label, texts.bg, texts.axis_color,

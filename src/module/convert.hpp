@@ -133,6 +133,14 @@ struct TextList {
 };
 TextList to_text_list(PyObject* seq);
 
+// Whether every byte is below 0x80: one pass without an early exit, so that
+// it runs many bytes at a time.
+inline bool is_ascii(std::string_view text) noexcept {
+    unsigned char any = 0;
+    for (const char c : text) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
 // A new str of the UTF-8 text head + tail (each whole UTF-8 text). Text known to be ASCII is copied as
 // it is, without the decoder's scan; long text is copied without the GIL (the
 // new str is private to this call until it is returned).
