@@ -14,12 +14,15 @@ from tessel_vis import _core
 def outcome(f, *args, **kwargs):
     # ("ok", result) or (exception type name, message); an internal failure derives from BaseException alone.
     try:
-        return ("ok", f(*args, **kwargs))
+        result = f(*args, **kwargs)
     except _core.InternalFailure as e:
         assert type(e).__bases__ == (BaseException,) and e.args == (str(e),)
         return ("InternalFailure", str(e))
     except Exception as e:  # noqa: BLE001 - compared by the caller
         return (type(e).__name__, str(e))
+    if isinstance(result, str):  # a str made as ASCII is exactly the ASCII texts
+        assert result.isascii() == all(c < "\x80" for c in result)
+    return ("ok", result)
 
 
 def require(ok, error):
