@@ -1,11 +1,15 @@
 #include "json/number_text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
+
+#include "json/text_writer.hpp"  // the digit pairs
 
 namespace tessel::json {
 
@@ -36,32 +40,85 @@ constexpr auto kPow10 = [] {
     return powers;
 }();
 
-// Appends `digits`, the decimal digits of the magnitude times 10^precision
+// Writes `digits`, the decimal digits of the magnitude times 10^precision
 // rounded to an integer, with a point before the last `precision` of them.
-void append_scaled(std::string_view digits, unsigned precision, std::string& out) {
+char* write_scaled(std::string_view digits, unsigned precision, char* p) noexcept {
     if (digits.size() <= precision) {
-        out += '0';
+        *p++ = '0';
         if (precision > 0) {
-            out += '.';
-            out.append(precision - digits.size(), '0');
-            out += digits;
+            *p++ = '.';
+            p = std::fill_n(p, precision - digits.size(), '0');
+            p = std::copy(digits.begin(), digits.end(), p);
         }
-        return;
+        return p;
     }
     const std::size_t whole = digits.size() - precision;
-    out.append(digits.data(), whole);
+    p = std::copy_n(digits.data(), whole, p);
     if (precision > 0) {
-        out += '.';
-        out.append(digits.data() + whole, precision);
+        *p++ = '.';
+        p = std::copy_n(digits.data() + whole, precision, p);
     }
+    return p;
+}
+
+// The digits of n, pixel-sized ones by pairs.
+char* whole_digits(std::uint64_t n, char* p) noexcept {
+    if (n >= 10000) return std::to_chars(p, p + 20, n).ptr;
+    const auto pair = [&](std::uint64_t v) {
+        std::memcpy(p, &detail::kDigitPairs[2 * v], 2);
+        p += 2;
+    };
+    if (n >= 100) {
+        if (n >= 1000) {
+            pair(n / 100);
+        } else {
+            *p++ = static_cast<char>('0' + n / 100);
+        }
+        pair(n % 100);
+    } else if (n >= 10) {
+        pair(n);
+    } else {
+        *p++ = static_cast<char>('0' + n);
+    }
+    return p;
+}
+
+// The quick path, for the precisions of pixel coordinates (2) and colour
+// levels (0): the magnitude times 10^Precision, rounded once in doubles, lies
+// within half an ulp of the exact product. Unless its fraction is within that
+// distance of one half, rounding it to an integer gives the rounded exact
+// value; near and exact ties are left to the other paths. Below 2^52 its
+// integral part and fraction are exact. Returns null when it does not apply.
+template <unsigned Precision>
+char* rounded_fixed_text(double magnitude, char* p) noexcept {
+    constexpr std::uint64_t scale = kPow10[Precision];
+    const double scaled = magnitude * static_cast<double>(scale);
+    if (!(scaled < 0x1p52)) return nullptr;
+    auto rounded = static_cast<std::uint64_t>(scaled);
+    const double fraction = scaled - static_cast<double>(rounded);
+    if (std::fabs(fraction - 0.5) <= scaled * 0x1p-52) return nullptr;  // at least half an ulp
+    if (fraction > 0.5) ++rounded;
+    p = whole_digits(rounded / scale, p);
+    if constexpr (Precision == 2) {
+        *p = '.';
+        std::memcpy(p + 1, &detail::kDigitPairs[2 * (rounded % 100)], 2);
+        p += 3;
+    }
+    return p;
+}
+
+char* rounded_fixed_text(double magnitude, unsigned precision, char* p) noexcept {
+    if (precision == 2) return rounded_fixed_text<2>(magnitude, p);
+    if (precision == 0) return rounded_fixed_text<0>(magnitude, p);
+    return nullptr;
 }
 
 // The exact path for magnitudes below 2^52 (a negative binary exponent) and
 // precisions up to 19: significand × 10^precision fits in 128 bits, and the
 // division by the power of two is a shift with an exactly known remainder.
-// Returns false when it does not apply.
-bool append_fixed_fast(const Binary& b, unsigned precision, std::string& out) {
-    if (precision > 19 || b.exponent >= 0) return false;
+// Returns null when it does not apply.
+char* fixed_text_128(const Binary& b, unsigned precision, char* p) noexcept {
+    if (precision > 19 || b.exponent >= 0) return nullptr;
     const unsigned __int128 product =
         static_cast<unsigned __int128>(b.significand) * kPow10[precision];
     const int shift = -b.exponent;
@@ -72,15 +129,14 @@ bool append_fixed_fast(const Binary& b, unsigned precision, std::string& out) {
         const unsigned __int128 quotient = product >> shift;
         const unsigned __int128 remainder = product - (quotient << shift);
         const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-        if (quotient >> 64 != 0) return false;
+        if (quotient >> 64 != 0) return nullptr;
         rounded = static_cast<std::uint64_t>(quotient);
         if (remainder > half || (remainder == half && (rounded & 1) != 0)) ++rounded;
-        if (rounded == 0 && quotient != 0) return false;  // wrapped past 2^64
+        if (rounded == 0 && quotient != 0) return nullptr;  // wrapped past 2^64
     }
     char digits[20];
     const char* const end = std::to_chars(digits, digits + sizeof digits, rounded).ptr;
-    append_scaled(std::string_view(digits, static_cast<std::size_t>(end - digits)), precision, out);
-    return true;
+    return write_scaled(std::string_view(digits, static_cast<std::size_t>(end - digits)), precision, p);
 }
 
 // Unsigned integer of any size, 32-bit limbs, least significant first.
@@ -195,7 +251,7 @@ private:
 };
 
 // The exact path for every finite double and precision.
-void append_scaled_exact(const Binary& b, unsigned precision, std::string& out) {
+char* fixed_text_exact(const Binary& b, unsigned precision, char* p) {
     BigUnsigned scaled(b.significand);
     scaled.multiply_by_power_of_ten(precision);
     if (b.exponent >= 0) {
@@ -207,24 +263,23 @@ void append_scaled_exact(const Binary& b, unsigned precision, std::string& out) 
         scaled.shift_right(shift);
         if (half_bit && (below_half || scaled.odd())) scaled.add_one();
     }
-    append_scaled(scaled.decimal(), precision, out);
+    return write_scaled(scaled.decimal(), precision, p);
 }
 
 }  // namespace
 
-void append_fixed(double x, unsigned precision, std::string& out) {
-    if (std::isnan(x)) {
-        out += "NaN";
-        return;
-    }
-    if (std::signbit(x)) out += '-';
-    if (std::isinf(x)) {
-        out += "inf";
-        return;
-    }
-    const Binary b = decompose(std::fabs(x));
-    // The 128-bit path takes the usual magnitudes and precisions.
-    if (!append_fixed_fast(b, precision, out)) append_scaled_exact(b, precision, out);
+char* fixed_text(double x, unsigned precision, char* p) {
+    const double magnitude = std::fabs(x);
+    // The quick path first: it declines NaN and the infinities.
+    *p = '-';
+    if (char* end = rounded_fixed_text(magnitude, precision, p + std::signbit(x))) return end;
+    if (std::isnan(x)) return std::copy_n("NaN", 3, p);
+    if (std::signbit(x)) *p++ = '-';
+    if (std::isinf(x)) return std::copy_n("inf", 3, p);
+    const Binary b = decompose(magnitude);
+    // The 128-bit path takes the ties and the other usual magnitudes and precisions.
+    if (char* end = fixed_text_128(b, precision, p)) return end;
+    return fixed_text_exact(b, precision, p);
 }
 
 }  // namespace tessel::json

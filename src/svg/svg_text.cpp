@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "json/number_text.hpp"
-
 namespace tessel::svg {
 
 namespace {
@@ -75,8 +73,14 @@ void append_integer(std::uint32_t value, std::string& out) {
     out.append(digits, end);
 }
 
-void append_two_decimal(double value, std::string& out) { json::append_fixed(value, 2, out); }
+void append_two_decimal(double value, std::string& out) {
+    char text[kTwoDecimalRoom];
+    out.append(text, two_decimal_text(value, text));
+}
 
-void append_whole_number(double value, std::string& out) { json::append_fixed(value, 0, out); }
+void append_whole_number(double value, std::string& out) {
+    char text[json::fixed_text_room(0)];
+    out.append(text, json::fixed_text(value, 0, text));
+}
 
 }  // namespace tessel::svg
