@@ -46,30 +46,9 @@ double JsonView::as_float() const {
     return std::bit_cast<double>(entry_->payload);
 }
 
-double JsonView::number_as_double() const {
-    if (entry_ != nullptr) {
-        switch (kind()) {
-            case Kind::Unsigned:
-                return static_cast<double>(entry_->payload);
-            case Kind::Negative:
-                return static_cast<double>(static_cast<std::int64_t>(entry_->payload));
-            case Kind::Float:
-                return std::bit_cast<double>(entry_->payload);
-            default:
-                break;
-        }
-    }
-    wrong_kind("a number");
-}
-
 std::string_view JsonView::as_string() const {
     require(Kind::String);
     return {strings_ + entry_->payload, entry_->size()};
-}
-
-JsonArrayView JsonView::as_array() const {
-    require(Kind::Array);
-    return JsonArrayView(entry_, strings_);
 }
 
 JsonObjectView JsonView::as_object() const {

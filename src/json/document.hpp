@@ -8,6 +8,7 @@
 // Text is read into a JsonDocument only; the writer writes it back with
 // edits (json/writer.hpp). A repeated key keeps its first position and takes
 // its last value.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -247,6 +248,28 @@ private:
     const detail::DocumentEntry* object_;
     const char* strings_;
 };
+
+// Inline: the SVG renderer asks these of every data point.
+inline double JsonView::number_as_double() const {
+    if (entry_ != nullptr) {
+        switch (kind()) {
+            case Kind::Unsigned:
+                return static_cast<double>(entry_->payload);
+            case Kind::Negative:
+                return static_cast<double>(static_cast<std::int64_t>(entry_->payload));
+            case Kind::Float:
+                return std::bit_cast<double>(entry_->payload);
+            default:
+                break;
+        }
+    }
+    wrong_kind("a number");
+}
+
+inline JsonArrayView JsonView::as_array() const {
+    if (!is_array()) wrong_kind("an array");
+    return JsonArrayView(entry_, strings_);
+}
 
 inline JsonView JsonDocument::root() const noexcept {
     // A default-made document has no entries: its root is the static null.

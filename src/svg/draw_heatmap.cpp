@@ -77,6 +77,7 @@ void draw_heatmap(json::JsonView root, json::JsonView first_series, std::uint32_
     append_two_decimal(cell_height, size_text);
     size_text += "\" fill=\"";
 
+    out.reserve(out.size() + data->size() * 96);  // a cell takes 80 to 90 bytes
     for (const json::JsonView item : *data) {
         const std::optional<Cell> cell = cell_of(item);
         if (!cell) continue;

@@ -68,8 +68,7 @@ std::string render_option_svg(std::string_view option_json, std::uint32_t width,
     refuse_custom_series(series);
 
     std::string out;
-    // Drawn data takes about as many bytes as the JSON it comes from.
-    out.reserve(option_json.size() + 1024);
+    out.reserve(1024);  // the frame; each drawer reserves for its items
     write_frame(frame_settings(root), width, height, out);
     switch (chart_kind(series)) {
         case ChartKind::Line: draw_line_scatter(series, width, height, false, out); break;
