@@ -14,6 +14,7 @@ import numpy as np  # noqa: E402
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from timing import best_time, pin_to_one_cpu, print_table  # noqa: E402
 from tessel_vis import _core  # noqa: E402
+import _bench_floors  # noqa: E402  (built with the timing programs)
 
 WIDTH, HEIGHT = 640, 480
 
@@ -101,8 +102,11 @@ def main():
         rows.append((f"{name} ({len(svg) / 1e3:,.0f} kB)", ours, anchors))
         if name == "line 4 x 100,000":
             rows.append(("  of which JSON decode", decode_time(text), {}))
+            # The floor of any renderer: every byte of the text read once.
+            rows.append(("  floor: reading the text", best_time(lambda: _bench_floors.read_text(text), repeat=5), {}))
     print_table("render_option_svg from option JSON text vs matplotlib to SVG "
                 "(best of runs; ratio > 1 means we are faster)", rows, ["matplotlib", "mpl-all-pts"])
+    print("bench_svg_core splits the long line chart into decode, spell and the rest (walk, map, markup)")
 
 
 def decode_time(text):
