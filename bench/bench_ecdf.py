@@ -8,6 +8,7 @@ import numpy as np
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from timing import best_time, pin_to_one_cpu, print_table  # noqa: E402
 from tessel_vis import _core  # noqa: E402
+import _bench_floors  # noqa: E402  (built with the timing programs)
 
 
 def numpy_ecdf(values, cutoff=1.0):
@@ -70,6 +71,11 @@ def main():
         numpy_t = best_time(lambda: numpy_ecdf(values), repeat=3)
         scipy_t = best_time(lambda: scipy_ecdf(values), repeat=3)
         rows.append((name, ours, {"numpy": numpy_t, "scipy": scipy_t}))
+        if name == "1e6 distinct":
+            # The limit: making the same [[x, y], ...] in C from ready doubles.
+            ready = np.array(_core.compute_ecdf(values))
+            rows.append(("  limit: the result from doubles", best_time(lambda: _bench_floors.pair_lists(ready), repeat=3),
+                         {}))
     print_table("compute_ecdf (best of 3; ratio > 1 means we are faster)", rows, ["numpy", "scipy"])
 
     print("\nPeak memory of one call beyond its input (growth of peak RSS; includes the result list):")
