@@ -166,14 +166,18 @@ private:
     }
 
     void reserve_entries(std::size_t capacity) {
+        const std::size_t count = count_of_entries();
         entries_ = reallocate(document_.entries_, capacity);
-        capacity_ = capacity;
+        next_ = entries_ + count;
+        limit_ = entries_ + capacity;
     }
+
+    std::size_t count_of_entries() const noexcept { return static_cast<std::size_t>(next_ - entries_); }
 
     // The next entry, its content left to the caller.
     DocumentEntry& push() {
-        if (count_ == capacity_) [[unlikely]] reserve_entries(capacity_ * 2);
-        return entries_[count_++];
+        if (next_ == limit_) [[unlikely]] reserve_entries(2 * static_cast<std::size_t>(limit_ - entries_));
+        return *next_++;
     }
 
     // Any value, p_ at its first byte (or at the end).
@@ -272,7 +276,7 @@ private:
     // position in memory is stored and reloaded around every step).
     void read_array() {
         enter_container();
-        const std::size_t open = count_;
+        const std::size_t open = count_of_entries();
         push();
         const char* q = skip_whitespace(p_);
         if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
@@ -286,12 +290,12 @@ private:
         }
         p_ = q + 1;
         ++depth_;
-        entries()[open] = {detail::head_of(Kind::Array, elements), count_ - open - 1};
+        entries()[open] = {detail::head_of(Kind::Array, elements), count_of_entries() - open - 1};
     }
 
     void read_object() {
         enter_container();
-        const std::size_t open = count_;
+        const std::size_t open = count_of_entries();
         push();
         const char* q = skip_whitespace(p_);
         if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
@@ -324,7 +328,7 @@ private:
         }
         p_ = q + 1;
         ++depth_;
-        entries()[open] = {detail::head_of(Kind::Object, members), count_ - open - 1};
+        entries()[open] = {detail::head_of(Kind::Object, members), count_of_entries() - open - 1};
         if (may_repeat) settle_repeated_keys(open);
     }
 
@@ -338,7 +342,7 @@ private:
     // whose key bits collided by chance.
     static constexpr std::size_t kScannedMembers = 32;
     bool has_repeated_key(std::size_t open) {
-        const std::size_t end = count_;
+        const std::size_t end = count_of_entries();
         if (entries()[open].size() > kScannedMembers) return true;  // settled below, with a map
         std::size_t keys[kScannedMembers];
         std::size_t n = 0;
@@ -363,7 +367,7 @@ private:
         std::vector<Member> settled;
         std::unordered_map<std::string_view, std::size_t> position_of_key;
         bool repeated = false;
-        const std::size_t end = count_;
+        const std::size_t end = count_of_entries();
         for (std::size_t i = open + 1; i < end; i += 1 + entries()[i + 1].span()) {
             const auto [it, added] = position_of_key.try_emplace(key_at(i), settled.size());
             if (added) {
@@ -382,14 +386,18 @@ private:
             rewritten.insert(rewritten.end(), value, value + value->span());
         }
         std::memcpy(entries() + open + 1, rewritten.data(), rewritten.size() * sizeof(DocumentEntry));
-        count_ = open + 1 + rewritten.size();
+        next_ = entries_ + open + 1 + rewritten.size();
         entries()[open] = {detail::head_of(Kind::Object, settled.size()), rewritten.size()};
     }
 
     JsonDocument document_;
-    DocumentEntry* entries_ = nullptr;  // document_'s, moved when they grow
-    std::size_t count_ = 0;
-    std::size_t capacity_ = 0;
+    // document_'s entries, moved when they grow; the next one to fill and the
+    // end of the room. Pointers rather than counts: a count is an unsigned
+    // long like the entries' fields, so every entry written would make the
+    // compiler load it again.
+    DocumentEntry* entries_ = nullptr;
+    DocumentEntry* next_ = nullptr;
+    DocumentEntry* limit_ = nullptr;
     std::size_t strings_size_ = 0;  // string bytes written
 };
 
