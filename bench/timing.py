@@ -40,6 +40,8 @@ def best_time(fn, repeat=5, min_time=0.2):
 
 
 def fmt_time(seconds):
+    if seconds < 1e-5:
+        return f"{seconds * 1e6:9.2f} us"
     if seconds < 1e-3:
         return f"{seconds * 1e6:9.1f} us"
     return f"{seconds * 1e3:9.2f} ms"
