@@ -1,4 +1,5 @@
 # compute_ecdf and activity_time_bin_labels against small models.
+import gc
 import itertools
 import math
 import random
@@ -63,6 +64,21 @@ def test_non_finite_values_anywhere(n, bad):
         values = np.arange(float(n)) % 7  # few distinct values in large samples
         values[position] = bad
         raises(ValueError, "values must contain only finite values", _core.compute_ecdf, values)
+
+
+@pytest.mark.parametrize("collecting", [True, False])
+def test_large_samples_keep_the_collector_state(collecting):
+    # 600,000 values (buffers of megabytes), repeats among many distinct ones.
+    values = np.random.default_rng(5).normal(size=600_000).round(5) + 10.0
+    was = gc.isenabled()
+    (gc.enable if collecting else gc.disable)()
+    try:
+        result = _core.compute_ecdf(values)
+        assert gc.isenabled() == collecting
+    finally:
+        (gc.enable if was else gc.disable)()
+    x, counts = np.unique(values, return_counts=True)
+    assert result == np.column_stack([x, np.cumsum(counts) / values.size]).tolist()
 
 
 def test_layouts():
