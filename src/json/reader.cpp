@@ -257,8 +257,9 @@ private:
         return p_;
     }
 
-    // Any value at `q` (or the end); returns its end. Numbers and strings are
-    // read here, with the position in a local; containers through p_.
+    // Any value at `q` (or the end); returns its end. Numbers, strings and
+    // arrays (data points are arrays of numbers) are read here, with the
+    // position in a local; objects through p_.
     const char* read_value_at(const char* q) {
         if (q != end_) {
             if (starts_number(*q)) return read_number(push(), q);
@@ -266,19 +267,23 @@ private:
                 std::string_view text;
                 return read_string_entry(q, text);
             }
+            if (*q == '[') return read_array_at(q);
         }
         p_ = q;
         read_value();
         return p_;
     }
 
-    // The position is kept in a local between the calls that need p_ (a
-    // position in memory is stored and reloaded around every step).
-    void read_array() {
-        enter_container();
+    void read_array() { p_ = read_array_at(p_); }
+
+    // The array opened at `q`; returns its end. The position is kept in a
+    // local between the calls that need p_ (a position in memory is stored
+    // and reloaded around every step).
+    const char* read_array_at(const char* q) {
+        if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, q);
         const std::size_t open = count_of_entries();
         push();
-        const char* q = skip_whitespace(p_);
+        q = skip_whitespace(q + 1);
         if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingList);
         std::size_t elements = 0;
         if (*q != ']') {
@@ -288,9 +293,9 @@ private:
                 if (!next_element(q)) break;
             }
         }
-        p_ = q + 1;
         ++depth_;
         entries()[open] = {detail::head_of(Kind::Array, elements), count_of_entries() - open - 1};
+        return q + 1;
     }
 
     void read_object() {
