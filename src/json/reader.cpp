@@ -257,9 +257,8 @@ private:
         return p_;
     }
 
-    // Any value at `q` (or the end); returns its end. Numbers, strings and
-    // arrays (data points are arrays of numbers) are read here, with the
-    // position in a local; objects through p_.
+    // Any value at `q` (or the end); returns its end. All but the literals
+    // are read with the position in a local.
     const char* read_value_at(const char* q) {
         if (q != end_) {
             if (starts_number(*q)) return read_number(push(), q);
@@ -268,6 +267,7 @@ private:
                 return read_string_entry(q, text);
             }
             if (*q == '[') return read_array_at(q);
+            if (*q == '{') return read_object_at(q);
         }
         p_ = q;
         read_value();
@@ -298,11 +298,14 @@ private:
         return q + 1;
     }
 
-    void read_object() {
-        enter_container();
+    void read_object() { p_ = read_object_at(p_); }
+
+    // The object opened at `q`; returns its end.
+    const char* read_object_at(const char* q) {
+        if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, q);
         const std::size_t open = count_of_entries();
         push();
-        const char* q = skip_whitespace(p_);
+        q = skip_whitespace(q + 1);
         if (q == end_) fail_eof(ReadErrorReason::EofWhileParsingObject);
         std::size_t members = 0;
         // Keys are told apart by their bits while they are at hand; only when
@@ -331,10 +334,10 @@ private:
                 if (!next_member(q)) break;
             }
         }
-        p_ = q + 1;
         ++depth_;
         entries()[open] = {detail::head_of(Kind::Object, members), count_of_entries() - open - 1};
         if (may_repeat) settle_repeated_keys(open);
+        return q + 1;
     }
 
     std::string_view key_at(std::size_t i) noexcept {

@@ -169,12 +169,6 @@ protected:
         return next_in_list(q, '}', ReadErrorReason::EofWhileParsingObject, ReadErrorReason::ExpectedObjectCommaOrEnd);
     }
 
-    // Spends one level of the depth budget and steps over the opening byte.
-    void enter_container() {
-        if (--depth_ == 0) fail_at(ReadErrorReason::RecursionLimitExceeded, p_);
-        ++p_;
-    }
-
     // How far the bytes of a key just read may be read: strings without
     // escapes lie in the text, others in scratch_.
     const char* readable_end(std::string_view text) const noexcept {
