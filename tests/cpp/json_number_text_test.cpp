@@ -43,6 +43,19 @@ TEST(FixedText, EdgesMatchPrintf) {
     }
 }
 
+// m * 2^-k (m odd) has k decimals, the last a 5: at k - 1 places an exact
+// tie, which past 19 places only the arbitrary-size path sees.
+TEST(FixedText, TiesAtManyPlacesMatchPrintf) {
+    for (int k = 1; k <= 120; ++k) {
+        for (const double m : {1.0, 3.0, 5.0, 7.0}) {
+            const double x = std::ldexp(m, -k);
+            for (const unsigned precision : {static_cast<unsigned>(k - 1), static_cast<unsigned>(k)}) {
+                ASSERT_EQ(fixed(x, precision), printf_fixed(x, precision)) << m << " * 2^-" << k << " " << precision;
+            }
+        }
+    }
+}
+
 TEST(FixedText, NonFinite) {
     for (unsigned precision : {0u, 2u}) {
         EXPECT_EQ(fixed(std::nan(""), precision), "NaN");
