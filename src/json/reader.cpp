@@ -118,7 +118,7 @@ void JsonDocument::FreeDeleter::operator()(void* p) const noexcept {
 // appended to one buffer as large as the text (decoding never lengthens a
 // string). Grammar, errors and their positions are the scanner's.
 //
-// Recursion: read_value recurses once per nested array or object, and the
+// Recursion: read_value_at recurses once per nested array or object, and the
 // depth budget stops that at 127 levels.
 class DocumentReader : detail::TextScanner {
 public:
@@ -139,7 +139,7 @@ public:
 
     JsonDocument read() {
         skip_whitespace();
-        read_value();
+        p_ = read_value_at(p_);
         skip_whitespace();
         if (p_ != end_) fail_at(ReadErrorReason::TrailingCharacters, p_);
         std::memset(document_.strings_.get() + strings_size_, 0, JsonDocument::kStringPadding);
@@ -178,13 +178,6 @@ private:
     DocumentEntry& push() {
         if (next_ == limit_) [[unlikely]] reserve_entries(2 * static_cast<std::size_t>(limit_ - entries_));
         return *next_++;
-    }
-
-    // Any value, p_ at its first byte (or at the end).
-    void read_value() {
-        if (p_ != end_ && *p_ == '[') return read_array();
-        if (p_ != end_ && *p_ == '{') return read_object();
-        read_scalar();
     }
 
     void read_scalar() {
@@ -270,11 +263,9 @@ private:
             if (*q == '{') return read_object_at(q);
         }
         p_ = q;
-        read_value();
+        read_scalar();
         return p_;
     }
-
-    void read_array() { p_ = read_array_at(p_); }
 
     // The array opened at `q`; returns its end. The position is kept in a
     // local between the calls that need p_ (a position in memory is stored
@@ -297,8 +288,6 @@ private:
         entries()[open] = {detail::head_of(Kind::Array, elements), count_of_entries() - open - 1};
         return q + 1;
     }
-
-    void read_object() { p_ = read_object_at(p_); }
 
     // The object opened at `q`; returns its end.
     const char* read_object_at(const char* q) {
