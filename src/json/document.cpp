@@ -1,7 +1,6 @@
 #include "json/document.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "common/errors.hpp"
@@ -26,24 +25,9 @@ void JsonView::wrong_kind(std::string_view wanted) const {
     throw InternalFailure(message);
 }
 
-bool JsonView::as_bool() const {
-    require(Kind::Bool);
-    return entry_->payload != 0;
-}
-
 std::uint64_t JsonView::as_unsigned() const {
     require(Kind::Unsigned);
     return entry_->payload;
-}
-
-std::int64_t JsonView::as_negative() const {
-    require(Kind::Negative);
-    return static_cast<std::int64_t>(entry_->payload);
-}
-
-double JsonView::as_float() const {
-    require(Kind::Float);
-    return std::bit_cast<double>(entry_->payload);
 }
 
 std::string_view JsonView::as_string() const {

@@ -107,7 +107,6 @@ public:
     // The kind of a present view.
     Kind kind() const noexcept { return entry_->kind(); }
     bool is_null() const noexcept { return entry_ != nullptr && kind() == Kind::Null; }
-    bool is_bool() const noexcept { return entry_ != nullptr && kind() == Kind::Bool; }
     bool is_number() const noexcept {
         return entry_ != nullptr && (kind() == Kind::Unsigned || kind() == Kind::Negative || kind() == Kind::Float);
     }
@@ -117,10 +116,7 @@ public:
 
     // The typed accessors require a present view of the matching kind; on
     // anything else they throw tessel::InternalFailure, as JsonValue's do.
-    bool as_bool() const;
     std::uint64_t as_unsigned() const;
-    std::int64_t as_negative() const;
-    double as_float() const;
     // Any number kind, converted to the nearest double.
     double number_as_double() const;
     std::string_view as_string() const;

@@ -379,10 +379,10 @@ TEST(JsonFloatModel, ReaderMatchesModelOnRandomTexts) {
             const JsonView v = d.root();
             ASSERT_FALSE(expected.out_of_range) << text;
             ASSERT_EQ(v.kind(), Kind::Float) << text;
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(v.as_float()),
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number_as_double()),
                       std::bit_cast<std::uint64_t>(expected.value))
                 << text;
-            if (v.as_float() != std::strtod(text.c_str(), nullptr)) ++differs_from_strtod;
+            if (v.number_as_double() != std::strtod(text.c_str(), nullptr)) ++differs_from_strtod;
         } catch (const ReadError& e) {
             ASSERT_TRUE(expected.out_of_range) << text << ": " << e.what();
             ASSERT_EQ(e.reason, ReadErrorReason::NumberOutOfRange) << text;
@@ -418,7 +418,7 @@ TEST(JsonFloatModel, PlainNumbersMatchTheModel) {
             ASSERT_EQ(to_json(d), text);
         } else {
             ASSERT_EQ(v.kind(), Kind::Float) << text;
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(v.as_float()),
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(v.number_as_double()),
                       std::bit_cast<std::uint64_t>(model_float(text).value))
                 << text;
         }
