@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "json/text_writer.hpp"  // the digit pairs
+#include "json/text_writer.hpp"  // the digit pairs and integer text
 
 namespace tessel::json {
 
@@ -61,28 +61,6 @@ char* write_scaled(std::string_view digits, unsigned precision, char* p) noexcep
     return p;
 }
 
-// The digits of n, pixel-sized ones by pairs.
-char* whole_digits(std::uint64_t n, char* p) noexcept {
-    if (n >= 10000) return std::to_chars(p, p + 20, n).ptr;
-    const auto pair = [&](std::uint64_t v) {
-        std::memcpy(p, &detail::kDigitPairs[2 * v], 2);
-        p += 2;
-    };
-    if (n >= 100) {
-        if (n >= 1000) {
-            pair(n / 100);
-        } else {
-            *p++ = static_cast<char>('0' + n / 100);
-        }
-        pair(n % 100);
-    } else if (n >= 10) {
-        pair(n);
-    } else {
-        *p++ = static_cast<char>('0' + n);
-    }
-    return p;
-}
-
 // The quick path, for the precisions of pixel coordinates (2) and colour
 // levels (0): the magnitude times 10^Precision, rounded once in doubles, lies
 // within half an ulp of the exact product. Unless its fraction is within that
@@ -98,7 +76,7 @@ char* rounded_fixed_text(double magnitude, char* p) noexcept {
     const double fraction = scaled - static_cast<double>(rounded);
     if (std::fabs(fraction - 0.5) <= scaled * 0x1p-52) return nullptr;  // at least half an ulp
     if (fraction > 0.5) ++rounded;
-    p = whole_digits(rounded / scale, p);
+    p = TextWriter::unsigned_text(rounded / scale, p);
     if constexpr (Precision == 2) {
         *p = '.';
         std::memcpy(p + 1, &detail::kDigitPairs[2 * (rounded % 100)], 2);
