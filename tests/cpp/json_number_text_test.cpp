@@ -56,6 +56,14 @@ TEST(FixedText, TiesAtManyPlacesMatchPrintf) {
     }
 }
 
+// Just above a tie at 32 places, the only bit of the remainder below the
+// half is the lowest of a 32-bit limb: x = m * 2^-43 with m of 53 bits and
+// m * 10^32 = 2^42 + 2^32 modulo 2^44.
+TEST(FixedText, RemainderBitAtALimbEdgeMatchesPrintf) {
+    const double x = std::ldexp(4503599627371649.0, -43);
+    EXPECT_EQ(fixed(x, 32), printf_fixed(x, 32));
+}
+
 TEST(FixedText, NonFinite) {
     for (unsigned precision : {0u, 2u}) {
         EXPECT_EQ(fixed(std::nan(""), precision), "NaN");

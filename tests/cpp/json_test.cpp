@@ -147,7 +147,9 @@ TEST(JsonReader, ErrorsAndTheirPositions) {
         {"\"\\ude00\"", "lone leading surrogate in hex escape at line 1 column 7"},
         {"\"\\udfff\"", "lone leading surrogate in hex escape at line 1 column 7"},
         {"\"\\ud800\\u0041\"", "lone leading surrogate in hex escape at line 1 column 13"},
-        {"\"\\ud800\\ud800\"", "lone leading surrogate in hex escape at line 1 column 13"},
+        // The last leading surrogate and the first code unit after the trailing ones.
+        {"\"\\ud800\\udbff\"", "lone leading surrogate in hex escape at line 1 column 13"},
+        {"\"\\ud800\\ue000\"", "lone leading surrogate in hex escape at line 1 column 13"},
         {"\"\\ud83dx\"", "unexpected end of hex escape at line 1 column 8"},
         {"\"\\ud83d\"", "unexpected end of hex escape at line 1 column 8"},
         {"\"\\ud83d\\n\"", "unexpected end of hex escape at line 1 column 9"},
@@ -444,6 +446,31 @@ TEST(JsonWriter, DocumentEdits) {
     EXPECT_EQ(to_json(d), R"({"a":[1,{"b":2},null],"c":{},"d":"x","e":[{"f":1}]})");
     EXPECT_THROW(edits.append(root.member("d"), "x", seven), tessel::InternalFailure);
     EXPECT_THROW(edits.replace(root.member("absent"), seven), tessel::InternalFailure);
+}
+
+// The tree writer: every kind as an array element (null, booleans and
+// numbers take the array's scalar path) and as a member's value.
+TEST(JsonWriter, TreesOfEveryKind) {
+    using tessel::json::JsonValue;
+    const auto every_kind = [] {
+        tessel::json::JsonArray items;
+        items.push_back(JsonValue());
+        items.push_back(JsonValue::boolean(false));
+        items.push_back(JsonValue::from_unsigned(7));
+        items.push_back(JsonValue::from_signed(-3));
+        items.push_back(JsonValue::from_double(0.5));
+        items.push_back(JsonValue::string("a\"b"));
+        items.push_back(JsonValue::array({}));
+        items.push_back(JsonValue::object({}));
+        return items;
+    };
+    std::vector<tessel::json::JsonMember> members;
+    for (JsonValue& v : every_kind()) members.push_back({"k" + std::to_string(members.size()), std::move(v)});
+    members.push_back({"all", JsonValue::array(every_kind())});
+    std::string out;
+    tessel::json::write_json(JsonValue::object(tessel::json::JsonObject::from_members(std::move(members))), out);
+    EXPECT_EQ(out, R"({"k0":null,"k1":false,"k2":7,"k3":-3,"k4":0.5,"k5":"a\"b","k6":[],"k7":{},)"
+                   R"("all":[null,false,7,-3,0.5,"a\"b",[],{}]})");
 }
 
 }  // namespace
