@@ -180,13 +180,12 @@ private:
         return *next_++;
     }
 
-    void read_scalar() {
+    // null, true or false at p_, the values read_value_at leaves to this;
+    // anything else there is no value.
+    void read_literal() {
         if (p_ == end_) fail_eof(ReadErrorReason::EofWhileParsingValue);
         DocumentEntry& entry = push();
         switch (*p_) {
-            case '"':
-                ++p_;
-                return store_string(entry, read_string());
             case 'n':
                 ++p_;
                 expect_word("ull");
@@ -203,8 +202,7 @@ private:
                 entry = {detail::head_of(Kind::Bool, 0), 0};
                 return;
             default:
-                if (!starts_number(*p_)) fail_at(ReadErrorReason::ExpectedValue, p_);
-                p_ = read_number(entry, p_);
+                fail_at(ReadErrorReason::ExpectedValue, p_);
         }
     }
 
@@ -263,7 +261,7 @@ private:
             if (*q == '{') return read_object_at(q);
         }
         p_ = q;
-        read_scalar();
+        read_literal();
         return p_;
     }
 
