@@ -22,7 +22,6 @@ struct EcdfSeriesInput {
     std::string color;
     std::optional<std::vector<std::uint32_t>> dash;  // alternating dash and gap lengths
 
-    std::size_t point_count() const noexcept { return point_ends.size(); }
     FlatPoints points() const noexcept { return {coords, point_ends}; }
 };
 

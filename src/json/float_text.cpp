@@ -1,5 +1,6 @@
 #include "json/float_text.hpp"
 
+#include "json/powers_of_ten.hpp"
 #include "json/text_writer.hpp"
 
 #include <array>
@@ -14,6 +15,9 @@
 namespace tessel::json {
 
 namespace {
+
+using detail::kPowersOfTen;
+using detail::kPowersOfTenU64;
 
 __extension__ using u128 = unsigned __int128;
 
@@ -127,30 +131,11 @@ std::uint64_t scaled_to_odd(Significand128 g, std::uint64_t factor) noexcept {
     return top | (static_cast<std::uint64_t>(middle) > 1 ? 1 : 0);
 }
 
-constexpr std::uint64_t pow10_u64[18] = {1,
-                                         10,
-                                         100,
-                                         1000,
-                                         10000,
-                                         100000,
-                                         1000000,
-                                         10000000,
-                                         100000000,
-                                         1000000000,
-                                         10000000000,
-                                         100000000000,
-                                         1000000000000,
-                                         10000000000000,
-                                         100000000000000,
-                                         1000000000000000,
-                                         10000000000000000,
-                                         100000000000000000};
-
 // The count of decimal digits of 0 < v < 10^17.
 int decimal_length(std::uint64_t v) noexcept {
     // 1233 / 4096 is just below log10(2): t is floor(log10(v)) or one more.
     const int t = ((64 - std::countl_zero(v)) * 1233) >> 12;
-    return t + 1 - (v < pow10_u64[t] ? 1 : 0);
+    return t + 1 - (v < kPowersOfTenU64[t] ? 1 : 0);
 }
 
 // x = digits * 10^exponent, digits below 10^17 with possibly trailing zeros.
@@ -163,7 +148,7 @@ struct ShortestDecimal {
 // The count of decimal digits of v, known to have `fewest` to fewest + 2.
 template <int fewest>
 int length_from(std::uint64_t v) noexcept {
-    return fewest + (v >= pow10_u64[fewest] ? 1 : 0) + (v >= pow10_u64[fewest + 1] ? 1 : 0);
+    return fewest + (v >= kPowersOfTenU64[fewest] ? 1 : 0) + (v >= kPowersOfTenU64[fewest + 1] ? 1 : 0);
 }
 
 // The shortest digits that read back as the positive finite double of these
@@ -223,10 +208,6 @@ ShortestDecimal shortest_with_trailing_zeros(std::uint64_t bits) noexcept {
     return {digits, k + static_cast<int>(shorter), length};
 }
 
-// Exact doubles: 10^22 is the last power of ten below 2^53 * 2^22.
-constexpr double exact_pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // The shortest digits of the positive double x (of these bits) when some
 // decimal of at most 15 significant digits reads back as x: data often holds
 // such values (fractions like j/1000, measurements with few decimals), and
@@ -242,15 +223,15 @@ bool short_decimal(double x, std::uint64_t bits, ShortestDecimal& out) noexcept 
     const int e2 = static_cast<int>(bits >> 52) - 1023;  // 2^e2 <= x < 2^(e2+1)
     // 10^k <= x < 10^(k+2), so scaled lies in [10^13, 10^15).
     const int d = 13 - floor_log10_pow2(e2);
-    if (d < 0 || d > 22) return false;
-    const double scaled = x * exact_pow10[d];
+    if (d < 0 || d > 22) return false;  // 10^22 is the last power of ten a double holds exactly
+    const double scaled = x * kPowersOfTen[d];
     // Within 0.2 of the scaled decimal when one reads back as x: x is within
     // half a spacing of it (at most 0.12 once scaled) and the product rounds
     // by at most 1/16. Adding 0.5 is exact below 2^50.
     // (Signed conversions: the unsigned ones cost extra instructions.)
     const auto digits = static_cast<std::int64_t>(scaled + 0.5);
     // Both operands are exact, and division rounds as reading a decimal does.
-    if (static_cast<double>(digits) / exact_pow10[d] != x) return false;
+    if (static_cast<double>(digits) / kPowersOfTen[d] != x) return false;
     // scaled is at least 10^13, and rounding may carry it up to 10^15.
     out = {static_cast<std::uint64_t>(digits), -d, length_from<14>(static_cast<std::uint64_t>(digits))};
     return true;
@@ -370,7 +351,7 @@ struct Spelled {
 // For 0 < d.digits < 10^17. The digits are first scaled to exactly 17, so
 // the lead is always in the same place.
 Spelled spell(ShortestDecimal d) noexcept {
-    const std::uint64_t scaled = d.digits * pow10_u64[17 - d.length];
+    const std::uint64_t scaled = d.digits * kPowersOfTenU64[17 - d.length];
     const std::uint64_t lead = scaled / 10000000000000000;
     const std::uint64_t top = scaled / 100000000;
     const DigitBlock rest = sixteen_digits(static_cast<std::uint32_t>(top - lead * 100000000),
@@ -424,7 +405,7 @@ char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* 
     out += negative;
     // Ten-thousandths below 10^11, most numbers of a document, in their
     // plain form without the search for the lead.
-    if (exponent == -4 && digits < pow10_u64[15]) return TextWriter::fraction_text<4>(digits, out);
+    if (exponent == -4 && digits < kPowersOfTenU64[15]) return TextWriter::fraction_text<4>(digits, out);
     return write_float_form({digits, exponent, decimal_length(digits)}, out);
 }
 

@@ -1,7 +1,6 @@
 #include "json/number_text.hpp"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "json/powers_of_ten.hpp"
 #include "json/text_writer.hpp"  // the digit pairs and integer text
 
 namespace tessel::json {
@@ -28,17 +28,6 @@ Binary decompose(double magnitude) noexcept {
     if (biased == 0) return {fraction, -1074};  // subnormal
     return {fraction | (std::uint64_t{1} << 52), biased - 1075};
 }
-
-// 10^0 ... 10^19.
-constexpr auto kPow10 = [] {
-    std::array<std::uint64_t, 20> powers{};
-    std::uint64_t power = 1;
-    for (std::uint64_t& p : powers) {
-        p = power;
-        power *= 10;  // wraps harmlessly after the last one
-    }
-    return powers;
-}();
 
 // Writes `digits`, the decimal digits of the magnitude times 10^precision
 // rounded to an integer, with a point before the last `precision` of them.
@@ -69,7 +58,7 @@ char* write_scaled(std::string_view digits, unsigned precision, char* p) noexcep
 // integral part and fraction are exact. Returns null when it does not apply.
 template <unsigned Precision>
 char* rounded_fixed_text(double magnitude, char* p) noexcept {
-    constexpr std::uint64_t scale = kPow10[Precision];
+    constexpr std::uint64_t scale = detail::kPowersOfTenU64[Precision];
     const double scaled = magnitude * static_cast<double>(scale);
     if (!(scaled < 0x1p52)) return nullptr;
     auto rounded = static_cast<std::uint64_t>(scaled);
@@ -98,7 +87,7 @@ char* rounded_fixed_text(double magnitude, unsigned precision, char* p) noexcept
 char* fixed_text_128(const Binary& b, unsigned precision, char* p) noexcept {
     if (precision > 19 || b.exponent >= 0) return nullptr;
     const unsigned __int128 product =
-        static_cast<unsigned __int128>(b.significand) * kPow10[precision];
+        static_cast<unsigned __int128>(b.significand) * detail::kPowersOfTenU64[precision];
     const int shift = -b.exponent;
     std::uint64_t rounded;
     if (shift >= 128) {
@@ -139,7 +128,7 @@ public:
 
     void multiply_by_power_of_ten(unsigned power) {
         for (; power >= 9; power -= 9) multiply(1000000000u);
-        multiply(static_cast<std::uint32_t>(kPow10[power]));
+        multiply(static_cast<std::uint32_t>(detail::kPowersOfTenU64[power]));
     }
 
     void shift_left(std::size_t bits) {
