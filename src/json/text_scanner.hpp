@@ -141,12 +141,6 @@ protected:
         return next_in_list(q, '}', ReadErrorReason::EofWhileParsingObject, ReadErrorReason::ExpectedObjectCommaOrEnd);
     }
 
-    // How far the bytes of a key just read may be read: strings without
-    // escapes lie in the text, others in scratch_.
-    const char* readable_end(std::string_view text) const noexcept {
-        return text.data() != scratch_.data() ? end_ : text.data() + text.size();
-    }
-
     // Reads string content after the opening quote, through the closing quote.
     // The result points into the text when the string has no escapes, else into
     // scratch_; it is valid until the next string is read.

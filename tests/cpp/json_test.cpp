@@ -143,6 +143,7 @@ TEST(JsonReader, ErrorsAndTheirPositions) {
         {"\"\\U0041\"", "invalid escape at line 1 column 3"},
         {"\"\\u12g4\"", "invalid escape at line 1 column 7"},
         {"\"\\uZZZZ\"", "invalid escape at line 1 column 7"},
+        {"\"\\uZZZZ", "invalid escape at line 1 column 7"},  // the text ends with the escape
         {"\"\\u12\"  ", "invalid escape at line 1 column 7"},
         {"\"\\ude00\"", "lone leading surrogate in hex escape at line 1 column 7"},
         {"\"\\udfff\"", "lone leading surrogate in hex escape at line 1 column 7"},
@@ -200,7 +201,8 @@ TEST(JsonReader, TextsWriteBackCompact) {
         {R"(["a\u00e9\ud83d\ude00\"\\\/\b\f\n\r\t\u0001\u001f"])",
          "[\"a\xc3\xa9\xf0\x9f\x98\x80\\\"\\\\/\\b\\f\\n\\r\\t\\u0001\\u001f\"]"},
         {"[true,false,null,[],{},[[]],{\"\":{}}]", "[true,false,null,[],{},[[]],{\"\":{}}]"},
-        {R"(["\u00C9\u00fF\uABCD"])", "[\"\xc3\x89\xc3\xbf\xea\xaf\x8d\"]"},
+        // The code units on both sides of the surrogates.
+        {R"(["\u00C9\u00fF\uABCD\ud7ff\ue000"])", "[\"\xc3\x89\xc3\xbf\xea\xaf\x8d\xed\x9f\xbf\xee\x80\x80\"]"},
         {R"({"b":1,"a":2,"b":3})", R"({"b":3,"a":2})"},
         {R"({"a":{"x":1},"a":[2]})", R"({"a":[2]})"},
     };
@@ -428,7 +430,8 @@ TEST(JsonFloatModel, PlainNumbersMatchTheModel) {
 }
 
 // Edits: values replaced anywhere, members appended (also to an empty
-// object), a replaced value written as a one-member object, all in one write.
+// object; two to one object in the order given), a replaced value written as
+// a one-member object, all in one write.
 TEST(JsonWriter, DocumentEdits) {
     const JsonDocument d = read_json_document(R"({"a":[1,{"b":2},null],"c":{},"d":"x","e":[{"f":1}]})");
     const JsonView root = d.root();
@@ -439,10 +442,11 @@ TEST(JsonWriter, DocumentEdits) {
     edits.replace(root.member("a").as_array().at(1).member("b"), list);
     edits.replace(root.member("a").as_array().at(2), seven, "k\"");
     edits.append(root, "z", list);
+    edits.append(root, "y", seven);
     edits.replace(root.member("d"), seven);
     edits.append(root.member("e").as_array().front(), "g", seven);
     EXPECT_EQ(to_json(d, edits),
-              R"({"a":[1,{"b":[8,9]},{"k\"":7}],"c":{"new":7},"d":7,"e":[{"f":1,"g":7}],"z":[8,9]})");
+              R"({"a":[1,{"b":[8,9]},{"k\"":7}],"c":{"new":7},"d":7,"e":[{"f":1,"g":7}],"z":[8,9],"y":7})");
     EXPECT_EQ(to_json(d), R"({"a":[1,{"b":2},null],"c":{},"d":"x","e":[{"f":1}]})");
     EXPECT_THROW(edits.append(root.member("d"), "x", seven), tessel::InternalFailure);
     EXPECT_THROW(edits.replace(root.member("absent"), seven), tessel::InternalFailure);
