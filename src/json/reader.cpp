@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -153,8 +152,6 @@ public:
 private:
     static constexpr std::size_t kGuessedText = std::size_t{1} << 20;
 
-    DocumentEntry* entries() noexcept { return entries_; }
-
     template <class T>
     static T* reallocate(std::unique_ptr<T[], JsonDocument::FreeDeleter>& block, std::size_t count) {
         if (count > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
@@ -206,13 +203,6 @@ private:
         }
     }
 
-    // A string just read by the scanner (in the text when it had no escape,
-    // else in the scratch buffer) copied to the document's string bytes.
-    void store_string(DocumentEntry& entry, std::string_view text) noexcept {
-        if (text.data() != scratch_.data()) return store_text(entry, text, end_, DocumentEntry::kPlainText);
-        store_text(entry, text, scratch_.data() + scratch_.size(), 0);
-    }
-
     // `text` readable up to `readable_end`; `flags` kPlainText for text that
     // needs no escape when written (text read without escapes).
     void store_text(DocumentEntry& entry, std::string_view text, const char* readable_end,
@@ -242,9 +232,11 @@ private:
             store_text(push(), text, end_, DocumentEntry::kPlainText);
             return stop + 1;
         }
+        // An escape or a control byte: the scanner decodes the string into
+        // its scratch buffer (or fails).
         p_ = q + 1;
         text = read_string();
-        store_string(push(), text);
+        store_text(push(), text, scratch_.data() + scratch_.size(), 0);
         return p_;
     }
 
@@ -283,7 +275,7 @@ private:
             }
         }
         ++depth_;
-        entries()[open] = {detail::head_of(Kind::Array, elements), count_of_entries() - open - 1};
+        entries_[open] = {detail::head_of(Kind::Array, elements), count_of_entries() - open - 1};
         return q + 1;
     }
 
@@ -322,13 +314,13 @@ private:
             }
         }
         ++depth_;
-        entries()[open] = {detail::head_of(Kind::Object, members), count_of_entries() - open - 1};
+        entries_[open] = {detail::head_of(Kind::Object, members), count_of_entries() - open - 1};
         if (may_repeat) settle_repeated_keys(open);
         return q + 1;
     }
 
     std::string_view key_at(std::size_t i) noexcept {
-        const DocumentEntry& key = entries()[i];
+        const DocumentEntry& key = entries_[i];
         return {document_.strings_.get() + key.payload, key.size()};
     }
 
@@ -338,10 +330,10 @@ private:
     static constexpr std::size_t kScannedMembers = 32;
     bool has_repeated_key(std::size_t open) {
         const std::size_t end = count_of_entries();
-        if (entries()[open].size() > kScannedMembers) return true;  // settled below, with a map
+        if (entries_[open].size() > kScannedMembers) return true;  // settled below, with a map
         std::size_t keys[kScannedMembers];
         std::size_t n = 0;
-        for (std::size_t i = open + 1; i < end; i += 1 + entries()[i + 1].span()) {
+        for (std::size_t i = open + 1; i < end; i += 1 + entries_[i + 1].span()) {
             const std::string_view key = key_at(i);
             for (std::size_t j = 0; j < n; ++j) {
                 if (key_at(keys[j]) == key) return true;
@@ -363,7 +355,7 @@ private:
         std::unordered_map<std::string_view, std::size_t> position_of_key;
         bool repeated = false;
         const std::size_t end = count_of_entries();
-        for (std::size_t i = open + 1; i < end; i += 1 + entries()[i + 1].span()) {
+        for (std::size_t i = open + 1; i < end; i += 1 + entries_[i + 1].span()) {
             const auto [it, added] = position_of_key.try_emplace(key_at(i), settled.size());
             if (added) {
                 settled.push_back({i, i + 1});
@@ -376,13 +368,13 @@ private:
         std::vector<DocumentEntry> rewritten;
         rewritten.reserve(end - open - 1);
         for (const Member& m : settled) {
-            rewritten.push_back(entries()[m.key]);
-            const DocumentEntry* value = entries() + m.value;
+            rewritten.push_back(entries_[m.key]);
+            const DocumentEntry* value = entries_ + m.value;
             rewritten.insert(rewritten.end(), value, value + value->span());
         }
-        std::memcpy(entries() + open + 1, rewritten.data(), rewritten.size() * sizeof(DocumentEntry));
+        std::memcpy(entries_ + open + 1, rewritten.data(), rewritten.size() * sizeof(DocumentEntry));
         next_ = entries_ + open + 1 + rewritten.size();
-        entries()[open] = {detail::head_of(Kind::Object, settled.size()), rewritten.size()};
+        entries_[open] = {detail::head_of(Kind::Object, settled.size()), rewritten.size()};
     }
 
     JsonDocument document_;

@@ -2,7 +2,6 @@
 // The scanning of the JSON reader: whitespace, literal words, strings with
 // their escapes, numbers (with the reader's own float arithmetic) stored
 // into document entries, the depth budget, and positioned errors.
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <string>

@@ -1,6 +1,5 @@
 #include "json/writer.hpp"
 
-#include <cstring>
 
 #include "json/text_writer.hpp"
 

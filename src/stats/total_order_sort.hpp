@@ -2,7 +2,6 @@
 // Sorting doubles, given as their bit patterns, by the IEEE 754 total order
 // (in which -0.0 comes before +0.0).
 #include <cstdint>
-#include <vector>
 
 #include "common/uninitialized_buffer.hpp"
 
