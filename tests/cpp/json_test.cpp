@@ -85,6 +85,9 @@ TEST(JsonReader, ErrorsAndTheirPositions) {
         {"{\"a\" 1}", "expected `:` at line 1 column 6"},
         {"[1 2]", "expected `,` or `]` at line 1 column 4"},
         {"[1}", "expected `,` or `]` at line 1 column 3"},
+        // ':' follows '9' in ASCII: it ends a number's digits.
+        {"[1:2]", "expected `,` or `]` at line 1 column 3"},
+        {"[1.5:2]", "expected `,` or `]` at line 1 column 5"},
         {"{\"a\":1 \"b\":2}", "expected `,` or `}` at line 1 column 8"},
         {"{\"a\":1]", "expected `,` or `}` at line 1 column 7"},
         {"{1:2}", "key must be a string at line 1 column 2"},
