@@ -65,18 +65,26 @@ void for_each_general_item(PyObject* seq, void (*reserve)(void*, std::size_t), v
 // The sweep: false when `seq` is not an exact list or tuple or `fast` declined an item.
 template <class Fast>
 bool sweep_exact_items(PyObject* seq, Fast& fast) {
-    if (!PyList_CheckExact(seq) && !PyTuple_CheckExact(seq)) return false;
+    const bool list = PyList_CheckExact(seq);
+    if (!list && !PyTuple_CheckExact(seq)) return false;
     bool handled = true;
     bool out_of_memory = false;
 #ifdef Py_BEGIN_CRITICAL_SECTION
     Py_BEGIN_CRITICAL_SECTION(seq);
 #endif
-    const Py_ssize_t n = PySequence_Fast_GET_SIZE(seq);
-    PyObject** const items = PySequence_Fast_ITEMS(seq);
+    const Py_ssize_t n = Py_SIZE(seq);
+    // From the exact type already known, without the subclass test.
+    PyObject** const items = list ? reinterpret_cast<PyListObject*>(seq)->ob_item
+                                  : reinterpret_cast<PyTupleObject*>(seq)->ob_item;
     // Nothing may throw past the end of the critical section: the sequence
     // would stay locked.
     try {
-        for (Py_ssize_t i = 0; i < n && handled; ++i) handled = fast(items[i]);
+        for (PyObject** item = items; item != items + n; ++item) {
+            if (!fast(*item)) {
+                handled = false;
+                break;
+            }
+        }
     } catch (const std::bad_alloc&) {
         out_of_memory = true;
     }
