@@ -40,8 +40,7 @@ inline char* hundredths_text(double x, char* p) noexcept {
     const double z = round_half_away_from_zero(x * 100.0);
     if (!(std::fabs(z) < 1e15)) return json::TextWriter::float_text(z / 100.0, p);
     const auto count = static_cast<std::uint64_t>(std::fabs(z));
-    *p = '-';
-    return json::TextWriter::fraction_text<2>(count, p + std::signbit(z));
+    return json::TextWriter::fraction_text<2>(std::signbit(z), count, p);
 }
 
 }  // namespace tessel::activity

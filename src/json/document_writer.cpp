@@ -175,7 +175,9 @@ private:
     // bytes are followed by as many readable bytes.
     static constexpr std::size_t kBlock = JsonDocument::kStringPadding;
 
-    static char* scalar(const DocumentEntry* e, char* p) noexcept {
+    // Inline at each of its three places: most entries of a document are
+    // scalars, and a call for each cost a fifth of the writing.
+    [[gnu::always_inline]] static char* scalar(const DocumentEntry* e, char* p) noexcept {
         switch (e->kind()) {
             case Kind::Bool:
                 return bool_text(e->payload != 0, p);
@@ -185,7 +187,7 @@ private:
                 return signed_text(static_cast<std::int64_t>(e->payload), p);
             case Kind::Float:
                 if ((e->head & DocumentEntry::kTenThousandths) != 0) {
-                    return spell_json_float(static_cast<std::int64_t>(e->payload) < 0, e->size(), -4, p);
+                    return fraction_text<4>(static_cast<std::int64_t>(e->payload) < 0, e->size(), p);
                 }
                 return float_text(std::bit_cast<double>(e->payload), p);
             default:

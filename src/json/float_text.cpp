@@ -400,15 +400,6 @@ char* write_float_form(ShortestDecimal d, char* out) noexcept {
 
 }  // namespace
 
-char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* out) noexcept {
-    *out = '-';
-    out += negative;
-    // Ten-thousandths below 10^11, most numbers of a document, in their
-    // plain form without the search for the lead.
-    if (exponent == -4 && digits < kPowersOfTenU64[15]) return TextWriter::fraction_text<4>(digits, out);
-    return write_float_form({digits, exponent, decimal_length(digits)}, out);
-}
-
 char* format_json_float(double x, char* out) noexcept {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
     const std::uint64_t magnitude_bits = bits & ~(std::uint64_t{1} << 63);

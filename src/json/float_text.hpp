@@ -1,7 +1,8 @@
 #pragma once
 // The JSON float form of a double, formatted into a caller's buffer: the
 // shortest round-trip digits, laid out as the writer's float form requires:
-// "1.0", "0.25", "1e-07", "1.5e+300". The layout rule lives here alone.
+// "1.0", "0.25", "1e-07", "1.5e+300". The layout rule lives here, and in
+// TextWriter::fraction_text for numbers whose few fraction digits are known.
 // Chart data is written one coordinate at a time, hundreds of thousands of
 // them per call, so this finds the digits with three 64 x 128-bit products per
 // value instead of the general conversion of the standard library, and
@@ -19,13 +20,7 @@ inline constexpr std::size_t json_float_room = 40;
 
 // Writes the text of x at `out`, which has room for json_float_room bytes,
 // and returns its end. NaN and the infinities give "null". Finds the
-// shortest digits, then spells them as spell_json_float does.
+// shortest digits, then spells them.
 char* format_json_float(double x, char* out) noexcept;
-
-// The float form of digits × 10^exponent, for callers that already know the
-// shortest round-trip digits of their double: 0 < digits < 10^17, trailing
-// zeros allowed; a "-" first when `negative`. Same room and result as
-// format_json_float of that double.
-char* spell_json_float(bool negative, std::uint64_t digits, int exponent, char* out) noexcept;
 
 }  // namespace tessel::json

@@ -126,7 +126,7 @@ public:
         if (!(scaled < 1e15)) return format_json_float(x, p);
         const auto k = static_cast<std::uint64_t>(scaled + 0.5);
         if (k == 0 || !is_nearest_to_ten_thousandths(magnitude, k)) return format_json_float(x, p);
-        return spell_json_float(std::signbit(x), k, -4, p);
+        return fraction_text<4>(std::signbit(x), k, p);
     }
 
     // Whether x, at least 5e-5 and below 1e11, is the double nearest to
@@ -151,17 +151,21 @@ public:
 #endif
     }
 
-    // digits / 10^width (hundredths or ten-thousandths, digits below 10^15)
-    // in the float form: the whole part, the point and the fraction digits
-    // without their trailing zeros (one stays). The plain part of
-    // spell_json_float, inline for the finalizers' hundredths; right when
-    // those are the shortest digits of the double meant.
+    // digits / 10^width (hundredths or ten-thousandths, digits below 10^15),
+    // "-" first when `negative`, in the float form: the whole part, the point
+    // and the fraction digits without their trailing zeros (one stays), as
+    // format_json_float lays out a number below 10^16. Right when those are
+    // the shortest digits of the double meant, which its callers know: the
+    // finalizers' hundredths, the few-decimal floats the reader keeps and
+    // float_text's. Inline, as those are most numbers of a document and a
+    // call per number cost a sixth of writing one.
     template <unsigned width>
         requires(width == 2 || width == 4)
-    static char* fraction_text(std::uint64_t digits, char* p) noexcept {
+    static char* fraction_text(bool negative, std::uint64_t digits, char* p) noexcept {
         constexpr std::uint32_t scale = width == 2 ? 100 : 10000;
         const auto fraction = static_cast<std::uint32_t>(digits % scale);
-        p = unsigned_text(digits / scale, p);
+        *p = '-';
+        p = unsigned_text(digits / scale, p + negative);
         *p = '.';
         // The fraction digits in pairs.
         std::memcpy(p + width - 1, &detail::kDigitPairs[2 * (fraction % 100)], 2);
