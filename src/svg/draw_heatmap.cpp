@@ -84,9 +84,9 @@ void draw_heatmap(json::JsonView root, json::JsonView first_series, std::uint32_
         const double cx = grid_index(cell->column);
         const double cy = grid_index(cell->row);
         const std::optional<double> v = usable_number(cell->value);
+        // At most 1: v_max is at least every usable value.
         double t = v ? *v / v_max : 0.0;
         if (t < 0.0) t = 0.0;
-        if (t > 1.0) t = 1.0;
 
         out += "<rect x=\"";
         append_two_decimal(cx * cell_width + kPlotLeft, out);

@@ -187,18 +187,24 @@ def test_other_accepted_values(short, changes, same_as):
 SCRIPTS = [
     # NumPy is loaded on the first array argument, not at import.
     "import sys, tessel_vis._core\nassert 'numpy' not in sys.modules",
-    # An array interface that is not a capsule is an internal failure, and is not kept.
+    # A missing array interface, or one that is not a capsule, is an internal failure, and is not kept.
     """
 import sys
 import numpy as np
 umath = sys.modules.get("numpy._core._multiarray_umath") or sys.modules["numpy.core._multiarray_umath"]  # NumPy 2 or 1
-api, umath._ARRAY_API = umath._ARRAY_API, "not a capsule"
+api = umath._ARRAY_API
 from tessel_vis import _core
-try:
-    _core.compute_ecdf(np.ones(1))
-    raise SystemExit("no internal failure")
-except _core.InternalFailure as e:
-    assert str(e) == "could not load NumPy: _ARRAY_API is not a capsule" and type(e).__bases__ == (BaseException,), e
+for broken, message in ((None, "has no attribute '_ARRAY_API'"), ("not a capsule", ": _ARRAY_API is not a capsule")):
+    if broken is None:
+        del umath._ARRAY_API
+    else:
+        umath._ARRAY_API = broken
+    try:
+        _core.compute_ecdf(np.ones(1))
+        raise SystemExit("no internal failure")
+    except _core.InternalFailure as e:
+        assert str(e).startswith("could not load NumPy: ") and str(e).endswith(message), e
+        assert type(e).__bases__ == (BaseException,)
 umath._ARRAY_API = api
 assert _core.compute_ecdf(np.ones(1)) == [[1.0, 1.0]]""",
 ]
