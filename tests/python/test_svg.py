@@ -184,6 +184,7 @@ def test_random_documents_match_the_model(seed):
     ({"xAxis": {"data": [1, 2, 3]}, "series": [{"type": "bar", "data": [1, 2, 3]}]}, (640, 480)),
     ({"series": [{"type": "bar", "data": [0]}]}, (640, 100)),  # a height of -0.00
     ({"series": []}, (640, 480)),
+    ({"series": [{"data": [[i, i * i % 997 - 500.5] for i in range(3000)]}]}, (640, 480)),  # many blocks of points
 ])
 def test_pinned_pictures(doc, size):
     option = json.dumps(doc)
