@@ -33,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EscapeCase{"&amp;", "&amp;amp;"}, EscapeCase{"\xC3\xA9\xE6\x97\xA5", "\xC3\xA9\xE6\x97\xA5"},
                     EscapeCase{"a\0b\x01\x08\x0B\x0C\x1F"s, "ab"}, EscapeCase{"\t\n\r\x7F", "\t\n\r\x7F"},
                     // U+FFFE and U+FFFF go; U+FFFD, U+FEFF and U+EFBF stay.
-                    EscapeCase{"x\xEF\xBF\xBEy\xEF\xBF\xBFz", "xyz"},
+                    EscapeCase{"x\xEF\xBF\xBEy\xEF\xBF\xBFz", "xyz"}, EscapeCase{"x\xEF\xBF\xBF", "x"},
                     EscapeCase{"\xEF\xBF\xBD\xEF\xBB\xBF\xEE\xBE\xBF", "\xEF\xBF\xBD\xEF\xBB\xBF\xEE\xBE\xBF"},
                     // A cut-off sequence at the end is copied, never read past.
                     EscapeCase{"a\xEF\xBF", "a\xEF\xBF"}, EscapeCase{"\xEF", "\xEF"}));

@@ -2,6 +2,7 @@
 # text (member order, integer and float forms, escapes).
 import math
 import random
+from array import array
 
 import numpy as np
 import pytest
@@ -96,6 +97,7 @@ def test_large_documents_written_in_two_parts(name):
     [[np.float64(1.5), 2.5], [3.5, np.float32(4.5)]], [[1.5, 2.5], [3.5, True]],
     [[1.5, 2.5], [3.5, 4.5], [5, 6.5]], [[1.5, 2.5], [3.5, 4.5], [5, 6.5, 7]],  # floats first, then others
     [[float(i), 0.5] for i in range(50)] + [(1.0, 2.0)], ((1.5, 2.5), np.array([3.5, 4.5])),
+    ((1.5, 2.5), array("d", [3.5, 4.5])),  # a sequence that is neither list nor tuple, among tuples
 ])
 def test_other_number_sequences_convert_like_float_lists(points):
     as_floats = [[float(x) for x in p] for p in points]
