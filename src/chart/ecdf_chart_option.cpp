@@ -153,7 +153,6 @@ ChartOption ecdf_chart_option(std::span<const EcdfSeriesInput> series, const Ecd
     option.y_axis.push_back(y_axis(texts));
     option.background_color = text(texts.bg);
     const auto n = static_cast<std::int64_t>(series.size());
-    option.series.reserve(series.size());
     for (std::int64_t i = 0; i < n; ++i) option.series.push_back(line_series(series[i], n + 1 - i));
     return option;
 }

@@ -85,12 +85,8 @@ void edit_series(JsonValue& element, const EcdfSeriesInput& record) {
     JsonObject& line_style = object_member(series, "lineStyle");
     line_style.insert_or_assign("cap", text("round"));
     line_style.insert_or_assign("join", text("round"));
-    if (!record.dash) {
-        line_style.remove_moving_last("type");
-        return;
-    }
+    if (!record.dash) return;  // the typed option gave such a line no "type"
     JsonArray pattern;
-    pattern.reserve(dash.size());
     for (std::uint32_t d : dash) pattern.push_back(JsonValue::from_unsigned(d));
     line_style.insert_or_assign("type", JsonValue::array(std::move(pattern)));
 }

@@ -265,8 +265,6 @@ OptionTree to_option_tree(const ChartOption& option) {
         .add("backgroundColor", option.background_color);
     if (!option.series.empty()) {
         JsonArray series;
-        series.reserve(option.series.size());
-        document.series_data.reserve(option.series.size());
         for (const LineSeries& line : option.series) {
             series.push_back(to_json(line));
             document.series_data.push_back(line.data);

@@ -366,7 +366,6 @@ private:
         }
         if (!repeated) return;
         std::vector<DocumentEntry> rewritten;
-        rewritten.reserve(end - open - 1);
         for (const Member& m : settled) {
             rewritten.push_back(entries_[m.key]);
             const DocumentEntry* value = entries_ + m.value;

@@ -43,16 +43,6 @@ JsonValue& JsonObject::insert_or_assign(std::string_view key, JsonValue value) {
     return target;
 }
 
-bool JsonObject::remove_moving_last(std::string_view key) {
-    for (JsonMember& member : members_) {
-        if (member.key != key) continue;
-        if (&member != &members_.back()) member = std::move(members_.back());
-        members_.pop_back();
-        return true;
-    }
-    return false;
-}
-
 void JsonValue::wrong_kind(Kind wanted) const {
     std::string message = "JSON value is ";
     message += kind_description(kind());

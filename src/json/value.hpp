@@ -46,9 +46,6 @@ public:
     JsonValue& member_or_insert(std::string_view key);
     // Replaces the member's value in its place, or appends the member.
     JsonValue& insert_or_assign(std::string_view key, JsonValue value);
-    // Removes the member, moving the last member into its place; false when
-    // there is none.
-    bool remove_moving_last(std::string_view key);
 
     const JsonMember* begin() const noexcept;
     const JsonMember* end() const noexcept;

@@ -98,7 +98,6 @@ void write_json(const JsonValue& value, std::string& out) {
 // target up front, which pays for a document but not for one value at a time.
 
 void write_json_string(std::string_view text, std::string& out) {
-    out.reserve(out.size() + text.size() + 2);
     out.push_back('"');
     const char* run = text.data();
     const char* const end = run + text.size();

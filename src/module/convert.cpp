@@ -181,6 +181,7 @@ TextList to_text_list(PyObject* seq) {
     auto add = [&](PyObject* item) {
         out.texts.push_back(to_text(item));
         out.owners.push_back(Ref::borrow(item));
+        out.ascii = out.ascii && PyUnicode_IS_ASCII(item);
     };
     read_items(
         seq,

@@ -138,6 +138,7 @@ std::vector<T> to_vector(PyObject* seq, Convert&& convert, Fast&& fast = {}) {
 struct TextList {
     std::vector<Ref> owners;
     std::vector<std::string_view> texts;
+    bool ascii = true;  // every text
 };
 TextList to_text_list(PyObject* seq);
 
