@@ -1,6 +1,5 @@
 #include "json/writer.hpp"
 
-
 #include "json/text_writer.hpp"
 
 namespace tessel::json {

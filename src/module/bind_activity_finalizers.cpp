@@ -67,9 +67,9 @@ std::vector<double> to_float_list(PyObject* seq) {
 // colour does, or where an escape in the option text decodes to one. Without
 // any of these it is ASCII without a look at it (a look at the result cost a
 // twentieth of a small call); otherwise the result itself is looked at.
-PyObject* text_result(const std::string& text, PyObject* option, bool colors_ascii = true) {
-    const bool plain =
-        colors_ascii && PyUnicode_IS_ASCII(option) && to_text(option).find('\\') == std::string_view::npos;
+// `inputs_ascii`: the option str and the colours are ASCII.
+PyObject* text_result(const std::string& text, std::string_view option_json, bool inputs_ascii) {
+    const bool plain = inputs_ascii && option_json.find('\\') == std::string_view::npos;
     return to_str(text, {}, plain || is_ascii(text)).release();
 }
 
@@ -82,7 +82,8 @@ PyObject* finalize_activity_bar_option_json(const Args& args) {
     const TextList colors = convert_argument("colors", [&] { return to_text_list(args[3]); });
     // Contiguity first, then the lengths (inside the core), then decoding.
     const std::span<const double> run = percentages.contiguous_1d();
-    return text_result(activity::finalize_bar_option(option_json, run, counts, colors.texts), args[0], colors.ascii);
+    return text_result(activity::finalize_bar_option(option_json, run, counts, colors.texts), option_json,
+                       PyUnicode_IS_ASCII(args[0]) && colors.ascii);
 }
 
 PyObject* finalize_activity_comparison_option_json(const Args& args) {
@@ -93,7 +94,7 @@ PyObject* finalize_activity_comparison_option_json(const Args& args) {
     const auto opacities = convert_argument("opacities", [&] { return to_float_list(args[4]); });
     return text_result(
         activity::finalize_comparison_option(option_json, percentages.matrix(), counts, colors.texts, opacities),
-        args[0], colors.ascii);
+        option_json, PyUnicode_IS_ASCII(args[0]) && colors.ascii);
 }
 
 PyObject* finalize_activity_heatmap_option_json(const Args& args) {
@@ -101,7 +102,8 @@ PyObject* finalize_activity_heatmap_option_json(const Args& args) {
     const ArrayView matrix = convert_argument("matrix", [&] { return to_float64_array(args[1], 2); });
     const bool update_visual_max =
         args.given(2) ? convert_argument("update_visual_max", [&] { return to_flag(args[2]); }) : false;
-    return text_result(activity::finalize_heatmap_option(option_json, matrix.matrix(), update_visual_max), args[0]);
+    return text_result(activity::finalize_heatmap_option(option_json, matrix.matrix(), update_visual_max), option_json,
+                       PyUnicode_IS_ASCII(args[0]));
 }
 
 }  // namespace tessel::py
